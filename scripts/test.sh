@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite under Wine
+# and a virtual X display. Extra arguments go to ctest (e.g. -R catalogue).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export TARNWICK_BUILD="${TARNWICK_BUILD:-${root}/build}"
+
+"${root}/scripts/setup.sh"
+"${root}/scripts/build.sh"
+exec "${root}/scripts/with-wine.sh" ctest --test-dir "${TARNWICK_BUILD}" --output-on-failure -j2 "$@"

@@ -1,0 +1,48 @@
+# Sourced by the other scripts: a private 64-bit Wine prefix inside the build
+# tree, running with the ANSI code page 932 the plug-in is made for.
+# Expects TARNWICK_BUILD (the build folder).
+export WINEPREFIX="${TARNWICK_BUILD}/wineprefix"
+export WINEARCH=win64
+export WINELOADER=/usr/lib/wine/wine64
+export TARNWICK_WINE=/usr/lib/wine/wine64
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8
+
+# Creates the prefix once and maps the dialog fonts to an installed CJK font.
+tarnwick_prepare_prefix() {
+  if [ ! -f "${WINEPREFIX}/.tarnwick-ready" ]; then
+    echo "wine: creating the prefix ${WINEPREFIX} (once; a minute or two)"
+    rm -rf "${WINEPREFIX}"
+    mkdir -p "${WINEPREFIX}"
+    "${TARNWICK_WINE}" wineboot -i >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    local reg="${WINEPREFIX}/fonts.reg"
+    cat > "${reg}" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS UI Gothic"="IPAGothic"
+"MS Shell Dlg"="IPAGothic"
+"MS Shell Dlg 2"="IPAGothic"
+"Ms Shell Dlg"="IPAGothic"
+REG
+    "${TARNWICK_WINE}" regedit "${reg}" >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    touch "${WINEPREFIX}/.tarnwick-ready"
+  fi
+}
+
+# One persistent server, so that each wine process starts in milliseconds.
+# Its output goes nowhere: it outlives the command that started it.
+# The first wine process also starts Wine's own services, which would keep a
+# caller's output pipe open: start them here, writing nowhere.
+tarnwick_start_wineserver() {
+  wineserver -p 900 >/dev/null 2>&1 </dev/null
+  "${TARNWICK_WINE}" wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+tarnwick_stop_wineserver() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+}

@@ -1,0 +1,30 @@
+#pragma once
+// ANSI (process code page) text helpers. All text of the plug-in is bytes in
+// the system's multibyte code page; these never index into the middle of a
+// double-byte character and never write past a fixed buffer.
+
+#include <cstddef>
+#include <string>
+
+namespace tarnwick {
+
+// A host or system text that may be null, as a string (null gives empty).
+inline std::string TextOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
+
+// Copies src into dst[dstSize], cutting it to dstSize - 1 bytes; always
+// terminates (when dstSize > 0). Returns the number of bytes copied.
+std::size_t CopyTruncated(char* dst, std::size_t dstSize, const char* src) noexcept;
+
+// Code-page-aware upper-casing as the C runtime's _mbsupr_s does it; a text
+// the runtime cannot map becomes empty.
+std::string UpperCaseMbcs(const std::string& text);
+
+// Upper-cases a NUL-terminated buffer of bufferSize bytes in place; on a
+// runtime failure the buffer becomes empty.
+void UpperCaseMbcsInPlace(char* buffer, std::size_t bufferSize) noexcept;
+
+// Byte offset of the last occurrence of the single-byte character ch,
+// scanning by characters so a trail byte never matches; npos when absent.
+std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept;
+
+}  // namespace tarnwick

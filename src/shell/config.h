@@ -1,0 +1,45 @@
+#pragma once
+// The settings of the INI file and the few profile calls that all of the
+// plug-in makes through one place.
+
+#include <string>
+
+namespace tarnwick {
+
+struct WindowSettings {
+    int width = 0;    // outer dialog size in pixels; 0: the template's
+    int height = 0;
+    int column0 = 0;  // result-list column widths; 0: automatic
+    int column1 = 0;
+};
+
+struct PluginConfig {
+    WindowSettings window;
+    int useCache = 0;
+    int deleteCache = 0;
+    int useUpdateThread = 1;
+    int firstWaitingTime = 10;
+    int updateInterval = 60;
+    int dialogMode = 0;
+    int modalDialog = 0;
+    int historyMax = 15;
+};
+
+// Process-wide settings, filled by ReadPluginConfig before any second thread.
+PluginConfig& Config() noexcept;
+
+// Reads [Window] then [Config] keys in their fixed order into Config().
+void ReadPluginConfig();
+
+// Writes the four [Window] keys as "%d".
+void WriteWindowSettings();
+
+// Profile access on the plug-in's INI file. With no INI path every read
+// yields its default and writes do nothing.
+int ReadIniInt(const char* section, const char* key, int defaultValue);
+// Reads into a buffer of bufferSize bytes, as the profile function cuts it.
+std::string ReadIniString(const char* section, const char* key, const char* defaultValue, unsigned bufferSize);
+void WriteIniString(const char* section, const char* key, const char* value);
+void WriteIniInt(const char* section, const char* key, int value);
+
+}  // namespace tarnwick

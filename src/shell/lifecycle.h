@@ -1,0 +1,9 @@
+#pragma once
+// Start-up and shut-down, in their fixed order.
+
+namespace tarnwick {
+
+void StartPlugin();
+void ExitPlugin();
+
+}  // namespace tarnwick

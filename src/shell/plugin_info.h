@@ -1,0 +1,20 @@
+#pragma once
+// What the plug-in tells the host about itself, and its setup dialog.
+
+#include <windows.h>
+
+namespace tarnwick {
+
+constexpr char kPluginName[] = "Tarnwick";
+constexpr char kPluginVendor[] = "Tarnwick developers";
+constexpr char kPluginVersion[] = "1.20";
+constexpr char kPluginDescription[] = "Enables folder search dialog.";
+
+// Writes name, vendor, version and description into the host's record, each
+// text and its terminator only.
+void FillPluginInfo(char* record) noexcept;
+
+// Shows the setup dialog modally; returns when it has ended.
+void ShowSetupDialog(HWND parent);
+
+}  // namespace tarnwick

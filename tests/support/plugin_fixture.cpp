@@ -1,0 +1,41 @@
+#include "support/plugin_fixture.h"
+
+namespace testing_support {
+
+void PluginHostTest::SetUp() {
+    standin::ResetHost();
+    pluginFolder = MakeDirs(temp.path(), "plugin");
+    dllPath = pluginFolder + "Tarnwick.dll";
+    iniPath = pluginFolder + "Tarnwick.ini";
+    dataFolder = MakeDirs(temp.path(), "data");
+    MakeDirs(dataFolder, "MB1");
+    standin::HostModel& host = standin::Host();
+    host.dataFolder = dataFolder;
+    host.currentMailBox = "MB1\\";
+    host.mailboxDisplayNames["MB1\\"] = "Mailbox/";
+}
+
+void PluginHostTest::TearDown() {
+    plugin.Unload();
+    standin::ResetHost();
+}
+
+bool PluginHostTest::LoadPlugin() {
+    const std::string built = standin::ExecutableFolder() + "Tarnwick.dll";
+    if (!CopyFileA(built.c_str(), dllPath.c_str(), FALSE)) return false;
+    if (!plugin.Load(dllPath)) return false;
+    WatchFaultsIn(plugin.module());
+    return true;
+}
+
+void PluginHostTest::StartPlugin() {
+    ASSERT_TRUE(LoadPlugin());
+    plugin.OnStart();
+}
+
+void PluginHostTest::ExitAndUnload() {
+    plugin.OnExit();
+    plugin.Unload();
+}
+
+}  // namespace testing_support

@@ -1,0 +1,38 @@
+#pragma once
+// An integration-test host: this executable exports the BKA_* functions and
+// loads its own copy of Tarnwick.dll from a fresh folder, so that every test
+// has its own INI file beside the plug-in.
+
+#include "host_model.h"
+#include "plugin_loader.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace testing_support {
+
+class PluginHostTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Copies the built DLL into the test's plug-in folder and loads it.
+    bool LoadPlugin();
+    // BKC_OnStart, and BKC_OnExit plus unloading, as the host does them.
+    void StartPlugin();
+    void ExitAndUnload();
+
+    std::string IniText() const { return ReadFileBytes(iniPath); }
+    void WriteIni(const std::string& text) const { WriteFileBytes(iniPath, text); }
+
+    TempDir temp;
+    std::string pluginFolder;  // holds Tarnwick.dll and Tarnwick.ini
+    std::string dllPath;
+    std::string iniPath;
+    std::string dataFolder;    // the host's data folder, with "MB1\" in it
+    standin::LoadedPlugin plugin;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,130 @@
+#include "support/test_support.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace testing_support {
+namespace {
+
+std::atomic<long> g_faults{0};
+std::atomic<HMODULE> g_watchedModule{nullptr};
+
+LONG CALLBACK CountFault(EXCEPTION_POINTERS* info) {
+    HMODULE module = g_watchedModule.load();
+    if (!module || !info || !info->ExceptionRecord) return EXCEPTION_CONTINUE_SEARCH;
+    const DWORD code = info->ExceptionRecord->ExceptionCode;
+    if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_STACK_OVERFLOW &&
+        code != EXCEPTION_ILLEGAL_INSTRUCTION && code != EXCEPTION_INT_DIVIDE_BY_ZERO)
+        return EXCEPTION_CONTINUE_SEARCH;
+    HMODULE faulting = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCSTR>(info->ExceptionRecord->ExceptionAddress), &faulting);
+    if (faulting == module) ++g_faults;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof(temp), temp);
+    static std::atomic<unsigned> counter{0};
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof(name), "%stw%lu_%u\\", temp, GetCurrentProcessId(), counter++);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::string MakeDirs(const std::string& base, const std::string& relative) {
+    std::string path = base;
+    std::string component;
+    for (char c : relative + "\\") {
+        if (c == '\\') {
+            if (!component.empty()) {
+                path += component + "\\";
+                CreateDirectoryA(path.c_str(), nullptr);
+            }
+            component.clear();
+        } else {
+            component += c;
+        }
+    }
+    return path;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::string();
+    std::string bytes;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& path) {
+    if (path.empty()) return;
+    std::string dir = path;
+    if (dir.back() != '\\') dir += '\\';
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = dir + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        MSG msg;
+        // A host-like loop: the message is removed, then translated and dispatched.
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void WatchFaultsIn(HMODULE module) {
+    static bool installed = false;
+    g_watchedModule = module;
+    if (!installed) {
+        AddVectoredExceptionHandler(1, CountFault);
+        installed = true;
+    }
+}
+
+long FaultsSeen() { return g_faults.load(); }
+
+}  // namespace testing_support

@@ -1,0 +1,53 @@
+#pragma once
+// Shared helpers of the unit and integration tests.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // The folder's path with a trailing '\'.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Creates every directory of a path relative to base (components separated
+// by '\'); returns the full path.
+std::string MakeDirs(const std::string& base, const std::string& relative);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The file's whole content; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Pumps the calling thread's messages as a host's loop does
+// (GetMessage/TranslateMessage/DispatchMessage) for the given time.
+void PumpMessagesFor(DWORD milliseconds);
+// Pumps until the predicate holds or the time is over; returns the predicate.
+template <typename Predicate>
+bool PumpUntil(Predicate predicate, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!predicate()) {
+        if (GetTickCount() - start >= milliseconds) return predicate();
+        PumpMessagesFor(10);
+    }
+    return true;
+}
+
+// Counts access violations and other faults whose address lies inside the
+// given module (Wine swallows some faults in hooks and callbacks).
+void WatchFaultsIn(HMODULE module);
+long FaultsSeen();
+
+}  // namespace testing_support
