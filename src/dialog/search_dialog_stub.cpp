@@ -9,3 +9,12 @@ void SaveSearchHistory() {}
 void DestroySearchDialog() noexcept {}
 
 }  // namespace tarnwick
+
+#include "dialog/history.h"
+
+namespace tarnwick {
+
+void AddQueryToHistory(HWND) {}
+const FolderRecord* RecordOfRow(HWND, int) { return nullptr; }
+
+}  // namespace tarnwick

@@ -1,0 +1,38 @@
+#pragma once
+// The OLE drop target on the result list: takes mails dragged out of the
+// host's mail list and has the host move (Ctrl: copy) them into the folder
+// of the row under the cursor.
+
+#include <ole2.h>
+#include <windows.h>
+
+namespace tarnwick {
+
+class CDropTarget : public IDropTarget {
+public:
+    // Count 1: the plug-in's own reference.
+    explicit CDropTarget(HWND list);
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override;
+    STDMETHODIMP DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+    STDMETHODIMP DragLeave() override;
+    STDMETHODIMP Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override;
+
+    int HighlightedRow() const { return m_nHilite; }
+
+private:
+    ~CDropTarget() = default;  // deleted by Release only
+    void ClearDropHilite();
+
+    HWND m_hWndList;
+    LONG m_nHilite = -1;
+    LONG m_cRef = 1;
+    IDataObject* m_pDataObject = nullptr;
+    FORMATETC m_formatEtc{};
+    HWND m_hWndSource = nullptr;
+};
+
+}  // namespace tarnwick
