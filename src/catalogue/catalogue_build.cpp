@@ -80,6 +80,7 @@ void MergeIniRecords(FolderList& list, FolderList& iniRecords, bool inboxAtFront
 
 void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
     const std::string dataFolder = HostDataFolder();
+    if (settings.StopRequested()) return;
     const std::string mailboxId = HostCurrentMailBox();
 
     WalkCursor cursor;
