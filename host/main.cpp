@@ -1,5 +1,7 @@
 // The stand-in mail client: loads Tarnwick.dll beside it and drives it as
 // the host does, printing the calls the plug-in made.
+#include "app/command_line.h"
+#include "app/generate_command.h"
 #include "host_model.h"
 #include "plugin_loader.h"
 
@@ -9,10 +11,11 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    const standin::app::HostOptions options = standin::app::ParseCommandLine(argc, argv);
+    if (options.mode == standin::app::HostMode::Generate) return standin::app::RunGenerateCommand(options);
     standin::HostModel& host = standin::Host();
-    host.dataFolder = argc > 1 ? std::string(argv[1]) : standin::ExecutableFolder() + "sample-data\\";
-    if (host.dataFolder.back() != '\\') host.dataFolder += '\\';
-    host.currentMailBox = argc > 2 ? std::string(argv[2]) : "MB1\\";
+    host.dataFolder = options.dataFolder;
+    host.currentMailBox = options.mailbox;
 
     HMENU menu = CreateMenu();
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
