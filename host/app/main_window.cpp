@@ -20,7 +20,13 @@ constexpr UINT kRefreshMailsMessage = WM_APP + 1;
 constexpr UINT kInvokeMessage = WM_APP + 2;
 
 enum ControlId : int { kTreeId = 10, kListId, kPreviewId, kStatusId, kMailboxSelectorId };
-enum CommandId : UINT { kPluginInfoCommand = 100, kPluginSetupCommand, kExitCommand, kReloadCommand };
+enum CommandId : UINT {
+    kPluginInfoCommand = 100,
+    kPluginSetupCommand,
+    kExitCommand,
+    kReloadCommand,
+    kNextMailboxCommand
+};
 
 // What BKC_OnPlugInInfo fills: fixed text fields.
 struct PluginInfoRecord {
@@ -78,7 +84,7 @@ HMENU MainWindow::BuildMenu() {
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, kExitCommand, "終了(&X)");
     HMENU tools = CreatePopupMenu();
-    AppendMenuA(tools, MF_STRING | MF_GRAYED, 0, "メール振り分け(&M)");
+    AppendMenuA(tools, MF_STRING, kNextMailboxCommand, "次のメールボックス(&N)");
     HMENU plugins = CreatePopupMenu();
     AppendMenuA(plugins, MF_STRING, kPluginInfoCommand, "プラグイン情報(&I)...");
     AppendMenuA(plugins, MF_STRING, kPluginSetupCommand, "プラグインの設定(&S)...");
@@ -147,6 +153,7 @@ void MainWindow::OnCreate() {
     host.windows[3] = preview_;
     FillMailboxSelector();
     tree_.Fill(host.dataFolder, host.currentMailBox);
+    SetFocus(tree_.window());
 }
 
 void MainWindow::FillMailboxSelector() {
@@ -195,6 +202,7 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
         case kPluginSetupCommand: plugin_.OnPlugInSetup(window_); return;
         case kExitCommand: OnClose(); return;
         case kReloadCommand: tree_.Fill(Host().dataFolder, Host().currentMailBox); return;
+        case kNextMailboxCommand: SwitchToNextMailbox(); return;
         default: break;
     }
     // Copied: the callback may register more commands.
@@ -289,6 +297,15 @@ void MainWindow::SwitchMailbox(const std::string& mailboxId) {
         if (mailboxIds_[i] == mailboxId) SendMessageA(mailboxSelector_, CB_SETCURSEL, i, 0);
     }
     tree_.Fill(host.dataFolder, host.currentMailBox);
+}
+
+void MainWindow::SwitchToNextMailbox() {
+    if (mailboxIds_.empty()) return;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < mailboxIds_.size(); ++i) {
+        if (mailboxIds_[i] == Host().currentMailBox) next = (i + 1) % mailboxIds_.size();
+    }
+    SwitchMailbox(mailboxIds_[next]);
 }
 
 void MainWindow::ShowPluginInfo() {

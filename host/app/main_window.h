@@ -52,6 +52,7 @@ private:
     void OnMailFocused();
     void OnBeginDrag();
     void ShowPluginInfo();
+    void SwitchToNextMailbox();
     void FillMailboxSelector();
     void SetStatus(const std::string& text);
     HMENU BuildMenu();

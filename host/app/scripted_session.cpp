@@ -1,5 +1,6 @@
 #include "scripted_session.h"
 
+#include "call_log.h"
 #include "host_model.h"
 #include "mail_store.h"
 #include "screenshot.h"
@@ -136,8 +137,7 @@ void ScriptedSession::Run() {
     } catch (const std::exception& error) {
         Note("error", error.what());
     }
-    tarnwick::UniqueFile log(std::fopen((shotFolder_ + "session.log").c_str(), "wb"));
-    if (log) std::fwrite(notes_.data(), 1, notes_.size(), log.get());
+    WriteTextFile(shotFolder_ + "session.log", notes_);
     PostMessageA(main_, WM_CLOSE, 0, 0);
 }
 
@@ -149,6 +149,7 @@ void ScriptedSession::Steps() {
     SetForegroundWindow(main_);
     Sleep(1500);
     Shot("1-host");
+    ShowToolsMenu();
     if (!OpenDialog()) return;
     TypeQuery();
     SortColumn();
@@ -156,6 +157,16 @@ void ScriptedSession::Steps() {
     DragMailOntoRow();
     PressChord({VK_ESCAPE});
     Sleep(kStepPause);
+}
+
+// The plug-in's command sits in the second menu, after a separator.
+void ScriptedSession::ShowToolsMenu() {
+    PressChord({VK_MENU, 'T'});
+    Sleep(kStepPause);
+    Shot("2-menu");
+    PressChord({VK_ESCAPE});
+    PressChord({VK_ESCAPE});
+    Sleep(300);
 }
 
 bool ScriptedSession::OpenDialog() {
@@ -168,7 +179,7 @@ bool ScriptedSession::OpenDialog() {
     // Beside the client's mail list, so that a mail can be dragged onto it.
     SetWindowPos(dialog_, HWND_TOP, 470, 230, 0, 0, SWP_NOSIZE);
     Sleep(kStepPause);
-    Shot("2-dialog");
+    Shot("3-dialog");
     return true;
 }
 
@@ -178,7 +189,7 @@ void ScriptedSession::TypeQuery() {
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
     Note("query", kQuery);
     Note("rows_after_query", std::to_string(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
-    Shot("3-filtered");
+    Shot("4-filtered");
 }
 
 void ScriptedSession::SortColumn() {
@@ -189,7 +200,7 @@ void ScriptedSession::SortColumn() {
     Click(CentreOnScreen(header, column));
     Sleep(kStepPause);
     Note("sorted_column", "1");
-    Shot("4-sorted");
+    Shot("5-sorted");
 }
 
 void ScriptedSession::ChooseFolder() {
@@ -206,7 +217,7 @@ void ScriptedSession::ChooseFolder() {
     std::string selected;
     window_.RunOnWindowThread([&] { selected = window_.tree().SelectedId(); });
     Note("tree_selected", selected);
-    Shot("5-chosen");
+    Shot("6-chosen");
 }
 
 void ScriptedSession::DragMailOntoRow() {
@@ -230,7 +241,7 @@ void ScriptedSession::DragMailOntoRow() {
     Glide(from, POINT{from.x + 30, from.y + 30}, 6);
     Glide(POINT{from.x + 30, from.y + 30}, to, 30);
     Sleep(600);
-    Shot("6-dragging");
+    Shot("7-dragging");
     MouseButton(true);
     WaitFor([] { return !Host().CallsTo("BKA_MoveSelectedMessages").empty(); }, 5000);
     Sleep(kStepPause);
@@ -238,7 +249,7 @@ void ScriptedSession::DragMailOntoRow() {
     Note("drop_folder", target);
     Note("inbox_mails_before", std::to_string(inboxBefore));
     Note("inbox_mails_after", std::to_string(CountMails(Host().dataFolder + inbox)));
-    Shot("7-dropped");
+    Shot("8-dropped");
 }
 
 void ScriptedSession::Shot(const char* name) {
@@ -247,7 +258,7 @@ void ScriptedSession::Shot(const char* name) {
 }
 
 void ScriptedSession::Note(const std::string& key, const std::string& value) {
-    notes_ += key + "=" + value + "\n";
+    notes_ += key + "=" + ToUtf8(value) + "\n";
 }
 
 }  // namespace standin::app

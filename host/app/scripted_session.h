@@ -25,6 +25,7 @@ public:
 private:
     void Run();
     void Steps();
+    void ShowToolsMenu();
     bool OpenDialog();
     void TypeQuery();
     void SortColumn();
