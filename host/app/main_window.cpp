@@ -292,7 +292,7 @@ void MainWindow::MoveSelectedMails(const std::string& folderId, bool copy) {
 
 void MainWindow::SwitchMailbox(const std::string& mailboxId) {
     HostModel& host = Host();
-    host.currentMailBox = mailboxId;
+    host.SetCurrentMailBox(mailboxId);
     for (std::size_t i = 0; i < mailboxIds_.size(); ++i) {
         if (mailboxIds_[i] == mailboxId) SendMessageA(mailboxSelector_, CB_SETCURSEL, i, 0);
     }

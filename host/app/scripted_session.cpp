@@ -222,7 +222,7 @@ void ScriptedSession::ChooseFolder() {
 
 void ScriptedSession::DragMailOntoRow() {
     // The mails to drag are the inbox's, shown as a user would pick it.
-    const std::string inbox = Host().currentMailBox + "!!!!Inbox\\";
+    const std::string inbox = Host().CurrentMailBox() + "!!!!Inbox\\";
     window_.RunOnWindowThread([&] { window_.ShowFolder(inbox); });
     Sleep(kStepPause);
     HWND mails = window_.mails().window();
