@@ -8,7 +8,6 @@
 #include <ole2.h>
 
 #include <cstdio>
-#include <exception>
 
 namespace standin::app {
 namespace {
@@ -104,7 +103,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         }
         auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self) return self->Handle(message, wParam, lParam);
-    } catch (const std::exception&) {
+    } catch (...) {
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -136,6 +136,8 @@ void ScriptedSession::Run() {
         Steps();
     } catch (const std::exception& error) {
         Note("error", error.what());
+    } catch (...) {
+        Note("error", "unknown");
     }
     WriteTextFile(shotFolder_ + "session.log", notes_);
     PostMessageA(main_, WM_CLOSE, 0, 0);
