@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kSearchDialogList = 1002;  // the plug-in's result list
 constexpr DWORD kStepPause = 700;
-// What the session types: it finds "Work", "Ｗｏｒｋ" and their like.
-constexpr char kQuery[] = "WORK";
+// What the session types (letters only): it finds "Work", "Work 2" and their like.
+constexpr char kQuery[] = "work";
 
 template <typename Predicate>
 bool WaitFor(Predicate predicate, DWORD milliseconds) {
@@ -186,7 +186,7 @@ bool ScriptedSession::OpenDialog() {
 }
 
 void ScriptedSession::TypeQuery() {
-    for (const char* key = kQuery; *key; ++key) PressChord({static_cast<WORD>(*key)});
+    for (const char* key = kQuery; *key; ++key) PressChord({static_cast<WORD>(*key - 'a' + 'A')});
     Sleep(kStepPause);
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
     Note("query", kQuery);
