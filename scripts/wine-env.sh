@@ -38,6 +38,20 @@ REG
     wineserver -w
     touch "${WINEPREFIX}/.tarnwick-ready"
   fi
+  # Without a window manager Wine waits two seconds for one at every hide of
+  # a managed window; unmanaged windows are hidden at once.
+  if [ ! -f "${WINEPREFIX}/.tarnwick-unmanaged" ]; then
+    local unmanaged="${WINEPREFIX}/unmanaged.reg"
+    cat > "${unmanaged}" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+REG
+    "${TARNWICK_WINE}" regedit "${unmanaged}" >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    touch "${WINEPREFIX}/.tarnwick-unmanaged"
+  fi
 }
 
 # One persistent server, so that each wine process starts in milliseconds.
