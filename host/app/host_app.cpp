@@ -86,7 +86,8 @@ int RunHostWindow(const HostOptions& options) {
 
         std::unique_ptr<ScriptedSession> session;
         if (scripted) {
-            SetWindowPos(window.window(), nullptr, 0, 0, 1024, 740, SWP_NOZORDER);
+            // The left part of the 1024 by 768 desktop; the dialog goes to the right.
+            SetWindowPos(window.window(), nullptr, 0, 0, 600, 740, SWP_NOZORDER);
             std::thread([] {
                 Sleep(kScriptedSessionLimit);
                 std::printf("the scripted session did not finish in time\n");

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kSearchDialogList = 1002;  // the plug-in's result list
 constexpr DWORD kStepPause = 700;
+constexpr RECT kDialogPlace = {604, 30, 1020, 640};
 // What the session types (letters only): it finds "Work", "Work 2" and their like.
 constexpr char kQuery[] = "work";
 
@@ -60,14 +61,12 @@ void MouseButton(bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
-void Click(POINT at, int times = 1) {
+void Click(POINT at) {
     MoveMouse(at);
     Sleep(80);
-    for (int i = 0; i < times; ++i) {
-        MouseButton(false);
-        MouseButton(true);
-        Sleep(40);
-    }
+    MouseButton(false);
+    MouseButton(true);
+    Sleep(40);
 }
 
 // Moves in small steps, so that drag detection and the drop target see the way.
@@ -178,8 +177,9 @@ bool ScriptedSession::OpenDialog() {
     WaitFor([this] { return (dialog_ = VisibleSearchDialog()) != nullptr; }, 10000);
     Note("dialog_opened", dialog_ ? "1" : "0");
     if (!dialog_) return false;
-    // Beside the client's mail list, so that a mail can be dragged onto it.
-    SetWindowPos(dialog_, HWND_TOP, 470, 230, 0, 0, SWP_NOSIZE);
+    // Beside the client, as a user would place it to drag mails onto it.
+    SetWindowPos(dialog_, HWND_TOP, kDialogPlace.left, kDialogPlace.top, kDialogPlace.right - kDialogPlace.left,
+                 kDialogPlace.bottom - kDialogPlace.top, 0);
     Sleep(kStepPause);
     Shot("3-dialog");
     return true;
@@ -200,7 +200,7 @@ void ScriptedSession::SortColumn() {
     RECT column = {};
     if (!header || !SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column))) return;
     Click(CentreOnScreen(header, column));
-    Sleep(kStepPause);
+    Sleep(2 * kStepPause);
     Note("sorted_column", "1");
     Shot("5-sorted");
 }
@@ -212,7 +212,10 @@ void ScriptedSession::ChooseFolder() {
         Note("chosen_folder", "");
         return;
     }
-    Click(CentreOnScreen(list, row), 2);
+    // A click on the row, then Enter: the way a user picks with the keyboard.
+    Click(CentreOnScreen(list, row));
+    Sleep(300);
+    PressChord({VK_RETURN});
     WaitFor([] { return !Host().CallsTo("BKA_SetCurrentFolder").empty(); }, 5000);
     Sleep(kStepPause);
     Note("chosen_folder", LastCallText("BKA_SetCurrentFolder"));
@@ -237,9 +240,10 @@ void ScriptedSession::DragMailOntoRow() {
     const int inboxBefore = CountMails(Host().dataFolder + inbox);
     const POINT from = CentreOnScreen(mails, mailRow);
     const POINT to = CentreOnScreen(list, targetRow);
-    Click(from);  // selects the mail
-    Sleep(300);
-    MouseButton(false);
+    if (!PressOnMail(from)) {
+        Note("drop_folder", "");
+        return;
+    }
     Glide(from, POINT{from.x + 30, from.y + 30}, 6);
     Glide(POINT{from.x + 30, from.y + 30}, to, 30);
     Sleep(600);
@@ -252,6 +256,23 @@ void ScriptedSession::DragMailOntoRow() {
     Note("inbox_mails_before", std::to_string(inboxBefore));
     Note("inbox_mails_after", std::to_string(CountMails(Host().dataFolder + inbox)));
     Shot("8-dropped");
+}
+
+// Presses the button on a mail of the client's list, so that the list starts
+// its drag; the press is repeated when it did not select the mail.
+bool ScriptedSession::PressOnMail(POINT at) {
+    HWND mails = window_.mails().window();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(main_);
+        Sleep(400);
+        MoveMouse(at);
+        Sleep(150);
+        MouseButton(false);
+        if (WaitFor([mails] { return SendMessageA(mails, LVM_GETSELECTEDCOUNT, 0, 0) > 0; }, 1000)) return true;
+        MouseButton(true);
+        Sleep(600);
+    }
+    return false;
 }
 
 void ScriptedSession::Shot(const char* name) {
