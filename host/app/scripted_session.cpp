@@ -232,8 +232,10 @@ void ScriptedSession::DragMailOntoRow() {
     Sleep(kStepPause);
     HWND mails = window_.mails().window();
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
+    // The second row, unless the query left only one.
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     RECT mailRow, targetRow;
-    if (!RowRect(mails, 0, mailRow) || !RowRect(list, 1, targetRow)) {
+    if (!RowRect(mails, 0, mailRow) || !RowRect(list, rows > 1 ? 1 : 0, targetRow)) {
         Note("drop_folder", "");
         return;
     }
