@@ -17,8 +17,9 @@ namespace {
 constexpr int kSearchDialogList = 1002;  // the plug-in's result list
 constexpr DWORD kStepPause = 700;
 constexpr RECT kDialogPlace = {604, 30, 1020, 640};
-// What the session types (letters only): it finds "Work", "Work 2" and their like.
-constexpr char kQuery[] = "work";
+// What the session types (lower-case letters only): it finds "Receipts",
+// "Releases", "Reports" and their like.
+constexpr char kQuery[] = "re";
 
 template <typename Predicate>
 bool WaitFor(Predicate predicate, DWORD milliseconds) {
@@ -194,14 +195,20 @@ void ScriptedSession::TypeQuery() {
     Shot("4-filtered");
 }
 
+// Twice on the name column: descending, so that the order visibly changes.
 void ScriptedSession::SortColumn() {
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     RECT column = {};
-    if (!header || !SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column))) return;
-    Click(CentreOnScreen(header, column));
-    Sleep(2 * kStepPause);
-    Note("sorted_column", "1");
+    if (!header || !SendMessageA(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column))) return;
+    const POINT at = CentreOnScreen(header, column);
+    Click(at);
+    Sleep(kStepPause);
+    Click(at);
+    Sleep(300);
+    MoveMouse(POINT{at.x, kDialogPlace.bottom + 40});  // off the header, whose hot look hides the arrow
+    Sleep(kStepPause);
+    Note("sorted_column", "0 descending");
     Shot("5-sorted");
 }
 
@@ -213,10 +220,16 @@ void ScriptedSession::ChooseFolder() {
         return;
     }
     // A click on the row, then Enter: the way a user picks with the keyboard.
-    Click(CentreOnScreen(list, row));
-    Sleep(300);
-    PressChord({VK_RETURN});
-    WaitFor([] { return !Host().CallsTo("BKA_SetCurrentFolder").empty(); }, 5000);
+    const POINT at = CentreOnScreen(list, row);
+    auto chosen = [] { return !Host().CallsTo("BKA_SetCurrentFolder").empty(); };
+    for (int attempt = 0; attempt < 3 && !chosen(); ++attempt) {
+        SetForegroundWindow(dialog_);
+        Sleep(200);
+        Click(at);
+        WaitFor([list] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0; }, 1000);
+        PressChord({VK_RETURN});
+        WaitFor(chosen, 2000);
+    }
     Sleep(kStepPause);
     Note("chosen_folder", LastCallText("BKA_SetCurrentFolder"));
     std::string selected;
