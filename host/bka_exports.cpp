@@ -61,8 +61,8 @@ BKA_EXPORT UINT WINAPI BKA_RegisterUICallback(LPCSTR, void*) { return 0; }
 BKA_EXPORT LPCSTR WINAPI BKA_GetDataFolder() { return Answer(Host().dataFolder); }
 BKA_EXPORT LPCSTR WINAPI BKA_GetTempFolder() { return Answer(Host().dataFolder); }
 BKA_EXPORT LPCSTR WINAPI BKA_GetTempFileName(LPCSTR) { return Answer(std::string()); }
-BKA_EXPORT LPCSTR WINAPI BKA_GetCurrentMailBox() { return Answer(Host().currentMailBox); }
-BKA_EXPORT void WINAPI BKA_SetCurrentMailBox(LPCSTR mailbox) { Host().currentMailBox = mailbox ? mailbox : ""; }
+BKA_EXPORT LPCSTR WINAPI BKA_GetCurrentMailBox() { return Answer(Host().CurrentMailBox()); }
+BKA_EXPORT void WINAPI BKA_SetCurrentMailBox(LPCSTR mailbox) { Host().SetCurrentMailBox(mailbox ? mailbox : ""); }
 BKA_EXPORT LPCSTR WINAPI BKA_GetCurrentFolder() { return Answer(std::string()); }
 
 BKA_EXPORT int WINAPI BKA_SetCurrentFolder(LPCSTR folderId) {

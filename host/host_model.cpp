@@ -74,6 +74,16 @@ std::string HostModel::DisplayNameOf(const std::string& id) const {
     return display;
 }
 
+std::string HostModel::CurrentMailBox() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return currentMailBox;
+}
+
+void HostModel::SetCurrentMailBox(const std::string& mailboxId) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    currentMailBox = mailboxId;
+}
+
 void HostModel::Record(const char* function, const std::string& text, long number) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(HostCall{function, text, number});

@@ -54,6 +54,11 @@ public:
     // as their [Folder] "Name" (default: x); an empty name is not a folder.
     std::string DisplayNameOf(const std::string& id) const;
 
+    // The current mailbox under the model's lock: the window switches it
+    // while the plug-in's update thread asks for it.
+    std::string CurrentMailBox() const;
+    void SetCurrentMailBox(const std::string& mailboxId);
+
     // Log of the calls; safe from any thread.
     void Record(const char* function, const std::string& text = std::string(), long number = 0);
     std::vector<HostCall> Calls() const;

@@ -24,12 +24,15 @@ if [ -n "${DISPLAY:-}" ] && [ "${TARNWICK_XVFB:-}" != 1 ]; then
   exec "${root}/scripts/with-wine.sh" "${TARNWICK_WINE:-/usr/lib/wine/wine64}" "${host}" --data "$(windows_path "${data}")" "$@"
 fi
 
-rm -rf "${shots}"
-mkdir -p "${shots}"
+# The session moves a mail: it gets a fresh copy of the sample data each time.
+session_data="${TARNWICK_BUILD}/session-data"
+rm -rf "${shots}" "${session_data}"
+mkdir -p "${shots}" "${session_data}"
+"${root}/scripts/with-wine.sh" "${TARNWICK_WINE:-/usr/lib/wine/wine64}" "${host}" --generate "$(windows_path "${session_data}")" >/dev/null
 echo "No display: a scripted session under Xvfb (about a minute); screenshots go to ${shots}/"
 # A Wine virtual desktop draws the window frames that the screenshots show.
 TARNWICK_XVFB=1 "${root}/scripts/with-wine.sh" "${TARNWICK_WINE:-/usr/lib/wine/wine64}" explorer /desktop=shot,1024x768 \
-  "${host}" --scripted "$(windows_path "${shots}")" --data "$(windows_path "${data}")" "$@" > "${shots}/host-output.txt" 2>&1 || true
+  "${host}" --scripted "$(windows_path "${shots}")" --data "$(windows_path "${session_data}")" "$@" > "${shots}/host-output.txt" 2>&1 || true
 for bitmap in "${shots}"/*.bmp; do
   [ -e "${bitmap}" ] || continue
   convert "${bitmap}" "${bitmap%.bmp}.png" && rm -f "${bitmap}"

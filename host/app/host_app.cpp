@@ -41,6 +41,19 @@ void PrepareModel(const HostOptions& options) {
     }
 }
 
+// The scripted session runs its own copy of the plug-in, so that its INI file
+// (written at exit) leaves the user's alone. Its dialog is owned by the
+// client window, so that it stays in front while mails are dragged to it.
+std::string PrepareSessionPlugin(const std::string& shotFolder) {
+    const std::string folder = shotFolder + "plugin\\";
+    CreateDirectoryA(shotFolder.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA((ExecutableFolder() + "Tarnwick.dll").c_str(), (folder + "Tarnwick.dll").c_str(), FALSE);
+    DeleteFileA((folder + "Tarnwick.ini").c_str());
+    WritePrivateProfileStringA("Config", "DialogMode", "1", (folder + "Tarnwick.ini").c_str());
+    return folder + "Tarnwick.dll";
+}
+
 }  // namespace
 
 int RunHostWindow(const HostOptions& options) {
@@ -49,9 +62,11 @@ int RunHostWindow(const HostOptions& options) {
     InitCommonControlsEx(&controls);
     PrepareModel(options);
 
+    const bool scripted = options.mode == HostMode::Scripted;
+    const std::string pluginPath = scripted ? PrepareSessionPlugin(options.shotFolder) : ExecutableFolder() + "Tarnwick.dll";
     LoadedPlugin plugin;
-    if (!plugin.Load()) {
-        std::printf("Tarnwick.dll did not load from %s (error %lu)\n", ExecutableFolder().c_str(), GetLastError());
+    if (!plugin.Load(pluginPath)) {
+        std::printf("%s did not load (error %lu)\n", pluginPath.c_str(), GetLastError());
         return 1;
     }
     int exitCode = 0;
@@ -70,9 +85,9 @@ int RunHostWindow(const HostOptions& options) {
         DrawMenuBar(window.window());
 
         std::unique_ptr<ScriptedSession> session;
-        if (options.mode == HostMode::Scripted) {
-            CreateDirectoryA(options.shotFolder.c_str(), nullptr);
-            SetWindowPos(window.window(), nullptr, 0, 0, 1024, 740, SWP_NOZORDER);
+        if (scripted) {
+            // The left part of the 1024 by 768 desktop; the dialog goes to the right.
+            SetWindowPos(window.window(), nullptr, 0, 0, 600, 740, SWP_NOZORDER);
             std::thread([] {
                 Sleep(kScriptedSessionLimit);
                 std::printf("the scripted session did not finish in time\n");
@@ -92,7 +107,7 @@ int RunHostWindow(const HostOptions& options) {
     const std::string log = FormatCallLog(Host().Calls());
     std::fwrite(log.data(), 1, log.size(), stdout);
     std::fflush(stdout);
-    if (options.mode == HostMode::Scripted) WriteTextFile(options.shotFolder + "calls.log", log);
+    if (scripted) WriteTextFile(options.shotFolder + "calls.log", log);
     return exitCode;
 }
 

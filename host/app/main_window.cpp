@@ -8,14 +8,13 @@
 #include <ole2.h>
 
 #include <cstdio>
-#include <exception>
 
 namespace standin::app {
 namespace {
 
 constexpr char kClassName[] = "TarnwickStandInMailClient";
 constexpr int kTopBarHeight = 30;
-constexpr int kTreeWidth = 280;
+constexpr int kMaxTreeWidth = 280;
 constexpr UINT kRefreshMailsMessage = WM_APP + 1;
 constexpr UINT kInvokeMessage = WM_APP + 2;
 
@@ -104,7 +103,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         }
         auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self) return self->Handle(message, wParam, lParam);
-    } catch (const std::exception&) {
+    } catch (...) {
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -179,12 +178,13 @@ void MainWindow::OnSize() {
     const int statusHeight = statusRect.bottom - statusRect.top;
     const int width = client.right;
     const int height = client.bottom - statusHeight;
+    const int treeWidth = width / 3 < kMaxTreeWidth ? width / 3 : kMaxTreeWidth;
     MoveWindow(mailboxLabel_, 6, 4, 100, 22, TRUE);
-    MoveWindow(mailboxSelector_, 108, 4, kTreeWidth - 112, 300, TRUE);
-    MoveWindow(tree_.window(), 0, kTopBarHeight, kTreeWidth, height - kTopBarHeight, TRUE);
+    MoveWindow(mailboxSelector_, 108, 4, 220, 300, TRUE);
+    MoveWindow(tree_.window(), 0, kTopBarHeight, treeWidth, height - kTopBarHeight, TRUE);
     const int listHeight = (height - kTopBarHeight) * 55 / 100;
-    MoveWindow(mails_.window(), kTreeWidth + 2, kTopBarHeight, width - kTreeWidth - 2, listHeight, TRUE);
-    MoveWindow(preview_, kTreeWidth + 2, kTopBarHeight + listHeight + 2, width - kTreeWidth - 2,
+    MoveWindow(mails_.window(), treeWidth + 2, kTopBarHeight, width - treeWidth - 2, listHeight, TRUE);
+    MoveWindow(preview_, treeWidth + 2, kTopBarHeight + listHeight + 2, width - treeWidth - 2,
                height - kTopBarHeight - listHeight - 2, TRUE);
 }
 
@@ -251,6 +251,7 @@ void MainWindow::OnMailFocused() {
 void MainWindow::OnBeginDrag() {
     const std::vector<int> rows = mails_.SelectedRows();
     if (rows.empty()) return;
+    SetStatus("メールをドラッグしています");
     const DWORD effect = DragMails(mails_.window(), rows);
     if (effect == DROPEFFECT_NONE) SetStatus("ドラッグは取り消されました");
 }
@@ -292,7 +293,7 @@ void MainWindow::MoveSelectedMails(const std::string& folderId, bool copy) {
 
 void MainWindow::SwitchMailbox(const std::string& mailboxId) {
     HostModel& host = Host();
-    host.currentMailBox = mailboxId;
+    host.SetCurrentMailBox(mailboxId);
     for (std::size_t i = 0; i < mailboxIds_.size(); ++i) {
         if (mailboxIds_[i] == mailboxId) SendMessageA(mailboxSelector_, CB_SETCURSEL, i, 0);
     }

@@ -16,8 +16,10 @@ namespace {
 
 constexpr int kSearchDialogList = 1002;  // the plug-in's result list
 constexpr DWORD kStepPause = 700;
-// What the session types: it finds "Work", "Ｗｏｒｋ" and their like.
-constexpr char kQuery[] = "WORK";
+constexpr RECT kDialogPlace = {604, 30, 1020, 640};
+// What the session types (lower-case letters only): it finds "Receipts",
+// "Releases", "Reports" and their like.
+constexpr char kQuery[] = "re";
 
 template <typename Predicate>
 bool WaitFor(Predicate predicate, DWORD milliseconds) {
@@ -60,14 +62,12 @@ void MouseButton(bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
-void Click(POINT at, int times = 1) {
+void Click(POINT at) {
     MoveMouse(at);
     Sleep(80);
-    for (int i = 0; i < times; ++i) {
-        MouseButton(false);
-        MouseButton(true);
-        Sleep(40);
-    }
+    MouseButton(false);
+    MouseButton(true);
+    Sleep(40);
 }
 
 // Moves in small steps, so that drag detection and the drop target see the way.
@@ -136,6 +136,8 @@ void ScriptedSession::Run() {
         Steps();
     } catch (const std::exception& error) {
         Note("error", error.what());
+    } catch (...) {
+        Note("error", "unknown");
     }
     WriteTextFile(shotFolder_ + "session.log", notes_);
     PostMessageA(main_, WM_CLOSE, 0, 0);
@@ -176,15 +178,16 @@ bool ScriptedSession::OpenDialog() {
     WaitFor([this] { return (dialog_ = VisibleSearchDialog()) != nullptr; }, 10000);
     Note("dialog_opened", dialog_ ? "1" : "0");
     if (!dialog_) return false;
-    // Beside the client's mail list, so that a mail can be dragged onto it.
-    SetWindowPos(dialog_, HWND_TOP, 470, 230, 0, 0, SWP_NOSIZE);
+    // Beside the client, as a user would place it to drag mails onto it.
+    SetWindowPos(dialog_, HWND_TOP, kDialogPlace.left, kDialogPlace.top, kDialogPlace.right - kDialogPlace.left,
+                 kDialogPlace.bottom - kDialogPlace.top, 0);
     Sleep(kStepPause);
     Shot("3-dialog");
     return true;
 }
 
 void ScriptedSession::TypeQuery() {
-    for (const char* key = kQuery; *key; ++key) PressChord({static_cast<WORD>(*key)});
+    for (const char* key = kQuery; *key; ++key) PressChord({static_cast<WORD>(*key - 'a' + 'A')});
     Sleep(kStepPause);
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
     Note("query", kQuery);
@@ -192,14 +195,20 @@ void ScriptedSession::TypeQuery() {
     Shot("4-filtered");
 }
 
+// Twice on the name column: descending, so that the order visibly changes.
 void ScriptedSession::SortColumn() {
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     RECT column = {};
-    if (!header || !SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column))) return;
-    Click(CentreOnScreen(header, column));
+    if (!header || !SendMessageA(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column))) return;
+    const POINT at = CentreOnScreen(header, column);
+    Click(at);
     Sleep(kStepPause);
-    Note("sorted_column", "1");
+    Click(at);
+    Sleep(300);
+    MoveMouse(POINT{at.x, kDialogPlace.bottom + 40});  // off the header, whose hot look hides the arrow
+    Sleep(kStepPause);
+    Note("sorted_column", "0 descending");
     Shot("5-sorted");
 }
 
@@ -210,8 +219,17 @@ void ScriptedSession::ChooseFolder() {
         Note("chosen_folder", "");
         return;
     }
-    Click(CentreOnScreen(list, row), 2);
-    WaitFor([] { return !Host().CallsTo("BKA_SetCurrentFolder").empty(); }, 5000);
+    // A click on the row, then Enter: the way a user picks with the keyboard.
+    const POINT at = CentreOnScreen(list, row);
+    auto chosen = [] { return !Host().CallsTo("BKA_SetCurrentFolder").empty(); };
+    for (int attempt = 0; attempt < 3 && !chosen(); ++attempt) {
+        SetForegroundWindow(dialog_);
+        Sleep(200);
+        Click(at);
+        WaitFor([list] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0; }, 1000);
+        PressChord({VK_RETURN});
+        WaitFor(chosen, 2000);
+    }
     Sleep(kStepPause);
     Note("chosen_folder", LastCallText("BKA_SetCurrentFolder"));
     std::string selected;
@@ -222,22 +240,25 @@ void ScriptedSession::ChooseFolder() {
 
 void ScriptedSession::DragMailOntoRow() {
     // The mails to drag are the inbox's, shown as a user would pick it.
-    const std::string inbox = Host().currentMailBox + "!!!!Inbox\\";
+    const std::string inbox = Host().CurrentMailBox() + "!!!!Inbox\\";
     window_.RunOnWindowThread([&] { window_.ShowFolder(inbox); });
     Sleep(kStepPause);
     HWND mails = window_.mails().window();
     HWND list = GetDlgItem(dialog_, kSearchDialogList);
+    // The second row, unless the query left only one.
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     RECT mailRow, targetRow;
-    if (!RowRect(mails, 0, mailRow) || !RowRect(list, 1, targetRow)) {
+    if (!RowRect(mails, 0, mailRow) || !RowRect(list, rows > 1 ? 1 : 0, targetRow)) {
         Note("drop_folder", "");
         return;
     }
     const int inboxBefore = CountMails(Host().dataFolder + inbox);
     const POINT from = CentreOnScreen(mails, mailRow);
     const POINT to = CentreOnScreen(list, targetRow);
-    Click(from);  // selects the mail
-    Sleep(300);
-    MouseButton(false);
+    if (!PressOnMail(from)) {
+        Note("drop_folder", "");
+        return;
+    }
     Glide(from, POINT{from.x + 30, from.y + 30}, 6);
     Glide(POINT{from.x + 30, from.y + 30}, to, 30);
     Sleep(600);
@@ -250,6 +271,23 @@ void ScriptedSession::DragMailOntoRow() {
     Note("inbox_mails_before", std::to_string(inboxBefore));
     Note("inbox_mails_after", std::to_string(CountMails(Host().dataFolder + inbox)));
     Shot("8-dropped");
+}
+
+// Presses the button on a mail of the client's list, so that the list starts
+// its drag; the press is repeated when it did not select the mail.
+bool ScriptedSession::PressOnMail(POINT at) {
+    HWND mails = window_.mails().window();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(main_);
+        Sleep(400);
+        MoveMouse(at);
+        Sleep(150);
+        MouseButton(false);
+        if (WaitFor([mails] { return SendMessageA(mails, LVM_GETSELECTEDCOUNT, 0, 0) > 0; }, 1000)) return true;
+        MouseButton(true);
+        Sleep(600);
+    }
+    return false;
 }
 
 void ScriptedSession::Shot(const char* name) {

@@ -31,6 +31,7 @@ private:
     void SortColumn();
     void ChooseFolder();
     void DragMailOntoRow();
+    bool PressOnMail(POINT at);
     void Shot(const char* name);
     void Note(const std::string& key, const std::string& value);
 

@@ -16,7 +16,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 value() { sed -n "s/^$1=//p" "${work}/shots/session.log" | head -1; }
 
-"${wine}" "${host}" --generate "$(windows_path "${work}/data")" --folders 120 >/dev/null 2>&1
+"${wine}" "${host}" --generate "$(windows_path "${work}/data")" >/dev/null 2>&1
 timeout 240 "${wine}" explorer /desktop=shot,1024x768 "${host}" --scripted "$(windows_path "${work}/shots")" \
   --data "$(windows_path "${work}/data")" > "${work}/output.txt" 2>&1
 status=$?

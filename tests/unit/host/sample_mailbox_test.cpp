@@ -75,9 +75,9 @@ standin::SampleMailboxOptions Options(int folders, bool mails, unsigned seed = 1
 
 TEST(SampleMailbox, SameSeedGivesTheSameTreeAndAnotherSeedAnother) {
     TempDir a, b, c;
-    standin::GenerateSampleMailbox(a.path(), Options(60, true, 5));
-    standin::GenerateSampleMailbox(b.path(), Options(60, true, 5));
-    standin::GenerateSampleMailbox(c.path(), Options(60, true, 6));
+    standin::GenerateSampleMailbox(a.path(), Options(30, true, 5));
+    standin::GenerateSampleMailbox(b.path(), Options(30, true, 5));
+    standin::GenerateSampleMailbox(c.path(), Options(30, true, 6));
     const std::vector<std::string> treeA = Tree(a.path());
     EXPECT_EQ(treeA, Tree(b.path()));
     EXPECT_NE(treeA, Tree(c.path()));
