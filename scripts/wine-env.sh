@@ -38,6 +38,16 @@ REG
     wineserver -w
     touch "${WINEPREFIX}/.tarnwick-ready"
   fi
+  # There is no window manager under Xvfb: Wine would wait two seconds for
+  # one each time a managed window (any activated one, every dialog) is
+  # hidden or destroyed. Prefixes made before this step get it here too.
+  if [ ! -f "${WINEPREFIX}/.tarnwick-unmanaged" ]; then
+    local unmanaged="${WINEPREFIX}/unmanaged.reg"
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' > "${unmanaged}"
+    "${TARNWICK_WINE}" regedit "${unmanaged}" >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    touch "${WINEPREFIX}/.tarnwick-unmanaged"
+  fi
 }
 
 # One persistent server, so that each wine process starts in milliseconds.
