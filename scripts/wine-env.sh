@@ -38,12 +38,16 @@ REG
     wineserver -w
     touch "${WINEPREFIX}/.tarnwick-ready"
   fi
-  # There is no window manager under Xvfb: Wine would wait two seconds for
-  # one each time a managed window (any activated one, every dialog) is
-  # hidden or destroyed. Prefixes made before this step get it here too.
+  # Without a window manager Wine waits two seconds for one at every hide of
+  # a managed window; unmanaged windows are hidden at once.
   if [ ! -f "${WINEPREFIX}/.tarnwick-unmanaged" ]; then
     local unmanaged="${WINEPREFIX}/unmanaged.reg"
-    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' > "${unmanaged}"
+    cat > "${unmanaged}" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+REG
     "${TARNWICK_WINE}" regedit "${unmanaged}" >/dev/null 2>&1 </dev/null || true
     wineserver -w
     touch "${WINEPREFIX}/.tarnwick-unmanaged"

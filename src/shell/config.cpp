@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace tarnwick {
@@ -32,6 +33,21 @@ std::string ReadIniString(const char* section, const char* key, const char* defa
     }
     buffer.back() = '\0';
     return std::string(buffer.data());
+}
+
+std::vector<std::string> ReadIniKeyNames(const char* section) {
+    std::vector<std::string> names;
+    if (!HaveIniFile()) return names;
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const DWORD length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
+                                                      static_cast<DWORD>(buffer.size()), IniFilePath());
+        // A full buffer reports its size less two: read again, larger.
+        if (length + 2 < buffer.size()) break;
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+    for (const char* name = buffer.data(); *name; name += std::strlen(name) + 1) names.emplace_back(name);
+    return names;
 }
 
 void WriteIniString(const char* section, const char* key, const char* value) {

@@ -3,6 +3,7 @@
 // plug-in makes through one place.
 
 #include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -39,6 +40,8 @@ void WriteWindowSettings();
 int ReadIniInt(const char* section, const char* key, int defaultValue);
 // Reads into a buffer of bufferSize bytes, as the profile function cuts it.
 std::string ReadIniString(const char* section, const char* key, const char* defaultValue, unsigned bufferSize);
+// The key names of a section, in file order (empty without an INI file).
+std::vector<std::string> ReadIniKeyNames(const char* section);
 void WriteIniString(const char* section, const char* key, const char* value);
 void WriteIniInt(const char* section, const char* key, int value);
 

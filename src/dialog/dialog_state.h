@@ -1,0 +1,74 @@
+#pragma once
+// What the search dialog's parts share inside the dialog subsystem. Other
+// subsystems see only search_dialog.h and history.h.
+
+#include "catalogue/folder_record.h"
+#include "common/unique_handle.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace tarnwick {
+
+class CDropTarget;
+
+enum SortState : int { kSortNone = 0, kSortAscending = 1, kSortDescending = 2 };
+
+// Where the dialog takes its folders from. The plug-in uses the shared
+// catalogue; tests give their own lists.
+struct FolderSource {
+    FolderList* (*folders)() noexcept;
+    void (*rebuild)();
+    HANDLE (*mutex)() noexcept;
+};
+FolderSource& DialogFolderSource() noexcept;
+
+struct SearchDialogState {
+    HWND dialog = nullptr;
+    HWND list = nullptr;
+    int sortState[2] = {kSortNone, kSortNone};
+    WNDPROC previousListProc = nullptr;
+    UniqueHook hook;
+    CDropTarget* dropTarget = nullptr;
+    bool oleInitialized = false;
+    HANDLE searchDialogMutex = nullptr;
+    // True from a request that shows the dialog to its close: the showing
+    // owns the folder-list mutex only then, and a second close must not
+    // release anything twice.
+    bool showing = false;
+    bool holdsFolderList = false;
+    // The list the rows' item data point into (the one the last fill used).
+    const FolderList* rowSource = nullptr;
+};
+SearchDialogState& DialogState() noexcept;
+
+// search_dialog.cpp
+INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void PrepareSearchDialog(HWND dialog);
+void CloseSearchDialog(HWND dialog);
+void LayoutSearchDialog(HWND dialog, WPARAM sizeType);
+// A showing whose window could not be made gives its locks back.
+void AbandonFailedShowing() noexcept;
+
+// launcher.cpp
+void ReleaseDialogActCtx() noexcept;
+
+// result_list.cpp
+void FillResultList(HWND list, const FolderList& folders, const char* query);
+void OnSearchQueryChanged(HWND dialog, int notification);
+void ShowAllFolders(HWND dialog);
+void ApplyActiveSort(HWND list);
+void SortByColumnClick(HWND list, int column);
+int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM column);
+void UpdateSortArrows(HWND list, int column, int state);
+
+// history.cpp
+LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification);
+void OpenFolderOfRow(int row, HWND list);
+void LoadSearchHistory(HWND dialog);
+
+// keyboard.cpp
+LRESULT CALLBACK SearchDialogKeyHook(int code, WPARAM removeFlag, LPARAM message);
+LRESULT CALLBACK ResultListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace tarnwick

@@ -1,0 +1,141 @@
+// Choosing a row (the host opens its folder) and the search history held in
+// the search box's drop-down list.
+#include "dialog/dialog_state.h"
+#include "dialog/history.h"
+#include "dialog/search_dialog.h"
+
+#include "common/text.h"
+#include "resource_ids.h"
+#include "shell/config.h"
+#include "shell/host_api.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+constexpr int kEntryBufferSize = 1024;
+constexpr char kHistorySection[] = "History";
+
+std::string HistoryKey(int index) {
+    char key[100];
+    std::snprintf(key, sizeof(key), "History%d", index);
+    return key;
+}
+
+// The index i for which key is "History%d" (the profile functions match
+// keys without regard to case); -1 for any other key.
+int HistoryIndexOfKey(const std::string& key) {
+    constexpr std::size_t prefixLength = sizeof("History") - 1;
+    if (key.size() <= prefixLength || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, key.c_str(),
+                                                     static_cast<int>(prefixLength), "History",
+                                                     static_cast<int>(prefixLength)) != CSTR_EQUAL)
+        return -1;
+    const std::string digits = key.substr(prefixLength);
+    char* end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, 10);
+    if (value < 0 || value > INT_MAX || !end || *end != '\0') return -1;
+    return HistoryKey(static_cast<int>(value)) == "History" + digits ? static_cast<int>(value) : -1;
+}
+
+// The indexes below historyMax whose "History%d" key the section holds, in
+// ascending order: the only ones the load loop could find text for.
+std::vector<int> StoredHistoryIndexes(int historyMax) {
+    std::vector<int> indexes;
+    for (const std::string& key : ReadIniKeyNames(kHistorySection)) {
+        const int index = HistoryIndexOfKey(key);
+        if (index >= 0 && index < historyMax) indexes.push_back(index);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    return indexes;
+}
+
+std::string ComboItemText(HWND box, int index, std::size_t maxLength) {
+    const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR || length <= 0) return std::string();
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    std::string result(text.data());
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
+}
+
+void ChooseRowUnderCursor(HWND dialog, HWND list) {
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(list, &hit.pt);
+    SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if ((hit.flags & LVHT_ONITEM) == 0) return;
+    OpenFolderOfRow(hit.iItem, list);
+    AddQueryToHistory(dialog);
+}
+
+}  // namespace
+
+LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification) {
+    switch (notification->code) {
+        case LVN_COLUMNCLICK:
+            SortByColumnClick(notification->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(notification)->iSubItem);
+            return 0;
+        case NM_DBLCLK: ChooseRowUnderCursor(dialog, notification->hwndFrom); return 0;
+        default: return 0;
+    }
+}
+
+const FolderRecord* RecordOfRow(HWND list, int row) {
+    const FolderList* folders = DialogState().rowSource;
+    if (!list || row < 0 || !folders || folders != DialogFolderSource().folders()) return nullptr;
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    if (item.lParam < 0 || static_cast<std::size_t>(item.lParam) >= folders->size()) return nullptr;
+    return &(*folders)[static_cast<std::size_t>(item.lParam)];
+}
+
+void OpenFolderOfRow(int row, HWND list) {
+    if (const FolderRecord* record = RecordOfRow(list, row)) HostSetCurrentFolder(record->folderId);
+}
+
+void AddQueryToHistory(HWND dialog) {
+    HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
+    char text[kEntryBufferSize] = "";
+    if (GetWindowTextA(box, text, kEntryBufferSize - 1) <= 0) return;
+    // Searches entries 1 to the last, then entry 0.
+    const LRESULT found = SendMessageA(box, CB_FINDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (found != CB_ERR) {
+        SendMessageA(box, CB_DELETESTRING, found + 1, 0);
+        SetWindowTextA(box, text);
+    }
+    const int historyMax = Config().historyMax;
+    if (SendMessageA(box, CB_GETCOUNT, 0, 0) > historyMax) SendMessageA(box, CB_DELETESTRING, historyMax, 0);
+    SendMessageA(box, CB_SETCURSEL, 0, 0);
+}
+
+void LoadSearchHistory(HWND dialog) {
+    HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
+    for (int index : StoredHistoryIndexes(Config().historyMax)) {
+        const std::string text = ReadIniString(kHistorySection, HistoryKey(index).c_str(), "", kEntryBufferSize);
+        if (!text.empty()) SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+void SaveSearchHistory() {
+    HWND dialog = DialogState().dialog;
+    if (!dialog) return;
+    HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
+    const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+    const int last = static_cast<int>(std::min<LRESULT>(count, Config().historyMax));
+    for (int index = 0; index < last; ++index) {
+        const std::string text = ComboItemText(box, index, kEntryBufferSize - 1);
+        if (!text.empty()) WriteIniString(kHistorySection, HistoryKey(index).c_str(), text.c_str());
+    }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,149 @@
+// The incremental filter and the three-state column sort of the result list.
+#include "dialog/dialog_state.h"
+
+#include "common/text.h"
+#include "resource_ids.h"
+
+#include <mbstring.h>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+constexpr int kQueryBufferSize = 1024;
+
+bool Matches(const FolderRecord& record, const char* query) {
+    if (!query) return true;
+    return _mbsstr(reinterpret_cast<const unsigned char*>(record.searchKey.c_str()),
+                   reinterpret_cast<const unsigned char*>(query)) != nullptr;
+}
+
+void InsertRow(HWND list, int row, std::size_t position, const FolderRecord& record) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(record.name.c_str());
+    item.lParam = static_cast<LPARAM>(position);
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    LVITEMA path{};
+    path.mask = LVIF_TEXT;
+    path.iItem = row;
+    path.iSubItem = 1;
+    path.pszText = const_cast<char*>(record.displayPath.c_str());
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&path));
+}
+
+// The selected history entry's text; with none selected, the box's own text.
+int ReadChosenHistoryEntry(HWND dialog, char* text) {
+    HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
+    const LRESULT index = SendMessageA(box, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return GetDlgItemTextA(dialog, IDC_SEARCH_BOX, text, kQueryBufferSize - 1);
+    const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR || length < 0) return 0;
+    std::vector<char> entry(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
+    return static_cast<int>(CopyTruncated(text, kQueryBufferSize - 1, entry.data()));
+}
+
+const FolderRecord* RecordAt(LPARAM position) {
+    const FolderList* folders = DialogState().rowSource;
+    if (!folders || position < 0 || static_cast<std::size_t>(position) >= folders->size()) return nullptr;
+    return &(*folders)[static_cast<std::size_t>(position)];
+}
+
+int CompareField(const FolderRecord& first, const FolderRecord& second, LPARAM column) {
+    const std::string* a = column == 0 ? &first.name : column == 1 ? &first.displayPath : nullptr;
+    const std::string* b = column == 0 ? &second.name : column == 1 ? &second.displayPath : nullptr;
+    if (!a || !b) return 0;
+    return _mbscmp(reinterpret_cast<const unsigned char*>(a->c_str()),
+                   reinterpret_cast<const unsigned char*>(b->c_str()));
+}
+
+int NextSortState(int state) { return state == kSortNone ? kSortAscending : state == kSortAscending ? kSortDescending : kSortNone; }
+
+}  // namespace
+
+void FillResultList(HWND list, const FolderList& folders, const char* query) {
+    DialogState().rowSource = &folders;
+    // A visible list view repaints after every insertion otherwise.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    std::vector<std::size_t> positions;
+    positions.reserve(query ? 0 : folders.size());
+    for (std::size_t position = 0; position < folders.size(); ++position) {
+        if (Matches(folders[position], query)) positions.push_back(position);
+    }
+    SendMessageA(list, LVM_SETITEMCOUNT, positions.size(), 0);
+    for (std::size_t row = 0; row < positions.size(); ++row) {
+        InsertRow(list, static_cast<int>(row), positions[row], folders[positions[row]]);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void OnSearchQueryChanged(HWND dialog, int notification) {
+    char text[kQueryBufferSize] = "";
+    int length = 0;
+    if (notification == CBN_EDITCHANGE) {
+        length = GetDlgItemTextA(dialog, IDC_SEARCH_BOX, text, kQueryBufferSize - 1);
+    } else if (notification == CBN_SELENDOK) {
+        length = ReadChosenHistoryEntry(dialog, text);
+    } else {
+        return;
+    }
+    if (length > 0) UpperCaseMbcsInPlace(text, sizeof(text));
+    const FolderList* folders = DialogFolderSource().folders();
+    if (!folders) return;
+    HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+    FillResultList(list, *folders, text);
+    ApplyActiveSort(list);
+}
+
+void ShowAllFolders(HWND dialog) {
+    const FolderList* folders = DialogFolderSource().folders();
+    if (!folders) return;
+    HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+    FillResultList(list, *folders, nullptr);
+    ApplyActiveSort(list);
+}
+
+void ApplyActiveSort(HWND list) {
+    for (int column = 0; column < 2; ++column) {
+        if (DialogState().sortState[column] != kSortNone) {
+            SendMessageA(list, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&CompareResultRows));
+            return;
+        }
+    }
+}
+
+void SortByColumnClick(HWND list, int column) {
+    int* states = DialogState().sortState;
+    for (int i = 0; i < 2; ++i) states[i] = (i == column) ? NextSortState(states[i]) : kSortNone;
+    SendMessageA(list, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&CompareResultRows));
+    UpdateSortArrows(list, column, (column == 0 || column == 1) ? states[column] : kSortNone);
+}
+
+int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM column) {
+    const int state = (column == 0 || column == 1) ? DialogState().sortState[column] : kSortNone;
+    if (state == kSortNone) return first > second ? 1 : first < second ? -1 : 0;
+    const FolderRecord* a = RecordAt(first);
+    const FolderRecord* b = RecordAt(second);
+    if (!a || !b) return 0;
+    const int result = CompareField(*a, *b, column);
+    return state == kSortDescending ? -result : result;
+}
+
+void UpdateSortArrows(HWND list, int column, int state) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < 2; ++i) {
+        HDITEMA item{};
+        item.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column && state == kSortAscending) item.fmt |= HDF_SORTUP;
+        if (i == column && state == kSortDescending) item.fmt |= HDF_SORTDOWN;
+        SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+}  // namespace tarnwick

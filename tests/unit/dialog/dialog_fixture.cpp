@@ -1,0 +1,209 @@
+#include "dialog_fixture.h"
+
+#include <commctrl.h>
+
+namespace dialog_test {
+namespace {
+
+tarnwick::FolderList g_current;
+tarnwick::FolderList g_next;
+int g_builds = 0;  // reset per test
+
+tarnwick::FolderList* TestFolders() noexcept { return &g_current; }
+void TestBuild() {
+    g_current = g_next;
+    ++g_builds;
+}
+HANDLE TestMutex() noexcept { return tarnwick::FolderListMutex(); }
+
+DWORD WINAPI TryFolderListMutex(void*) {
+    const DWORD result = WaitForSingleObject(tarnwick::FolderListMutex(), 0);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(tarnwick::FolderListMutex());
+    return result;
+}
+
+}  // namespace
+
+tarnwick::FolderRecord Folder(const std::string& name, const std::string& path) {
+    tarnwick::FolderRecord record;
+    record.name = name;
+    record.searchKey = tarnwick::UpperCaseMbcs(name);
+    record.folderId = "MB1\\" + path + "\\";
+    record.displayPath = path;
+    return record;
+}
+
+tarnwick::FolderList& CurrentCatalogue() { return g_current; }
+tarnwick::FolderList& NextCatalogue() { return g_next; }
+int BuildCount() { return g_builds; }
+
+void SearchDialogTest::SetUp() {
+    standin::ResetHost();
+    tarnwick::HostApi() = tarnwick::CHostApi{};
+    ASSERT_TRUE(tarnwick::BindHostApiTo(GetModuleHandleA(nullptr)));
+    tarnwick::SetPluginModule(GetModuleHandleA(nullptr));
+    const std::string dll = temp.path() + "Tarnwick.dll";
+    ASSERT_TRUE(tarnwick::SetIniFilePathFromModulePath(dll.c_str()));
+    iniPath = temp.path() + "Tarnwick.ini";
+    tarnwick::ReadPluginConfig();
+    tarnwick::CreateFolderListMutex();
+    g_builds = 0;
+    tarnwick::DialogFolderSource() = tarnwick::FolderSource{&TestFolders, &TestBuild, &TestMutex};
+    NextCatalogue() = {Folder("受信箱", "受信箱"), Folder("Work", "Work"), Folder("Plans", "Work/Plans"),
+                       Folder("plan b", "Work/plan b"), Folder("Planb", "Planb"), Folder("Archive", "Archive")};
+}
+
+void SearchDialogTest::TearDown() {
+    tarnwick::DestroySearchDialog();
+    tarnwick::CloseFolderListMutex();
+}
+
+void SearchDialogTest::UseIni(const std::string& text) {
+    testing_support::WriteFileBytes(iniPath, text);
+    tarnwick::ReadPluginConfig();
+}
+
+void SearchDialogTest::Open(HWND owner) {
+    tarnwick::OpenSearchDialog(owner, 0);
+    Pump();
+}
+
+HWND SearchDialogTest::Dialog() const { return FindWindowA(nullptr, "フォルダ検索"); }
+HWND SearchDialogTest::Box() const { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
+HWND SearchDialogTest::BoxEdit() const { return GetWindow(Box(), GW_CHILD); }
+HWND SearchDialogTest::List() const { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
+
+void SearchDialogTest::Pump(DWORD milliseconds) const { testing_support::PumpMessagesFor(milliseconds); }
+
+void SearchDialogTest::Type(const std::string& text) const {
+    for (unsigned char c : text) {
+        PostMessageA(GetFocus(), WM_CHAR, c, 1);
+        Pump(5);
+    }
+    Pump();
+}
+
+void SearchDialogTest::TypeWide(const std::wstring& text) const {
+    for (wchar_t c : text) {
+        PostMessageW(GetFocus(), WM_CHAR, c, 1);
+        Pump(5);
+    }
+    Pump();
+}
+
+void SearchDialogTest::PressKey(UINT vk) const {
+    HWND focus = GetFocus();
+    const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    PostMessageA(focus, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageA(focus, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+    Pump();
+}
+
+void SearchDialogTest::ClickHeader(int column) const {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+    RECT rect{};
+    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(header, WM_LBUTTONUP, 0, at);
+    Pump();
+}
+
+void SearchDialogTest::DoubleClickAt(int x, int y) const {
+    POINT point{x, y};
+    ClientToScreen(List(), &point);
+    SetCursorPos(point.x, point.y);
+    PostMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(List(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
+}
+
+void SearchDialogTest::SelectRow(int row) const {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::vector<Row> SearchDialogTest::Rows() const {
+    std::vector<Row> rows;
+    const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[2][1024] = {};
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text[column];
+            item.cchTextMax = sizeof(text[column]);
+            SendMessageA(List(), LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        }
+        rows.emplace_back(text[0], text[1]);
+    }
+    return rows;
+}
+
+std::vector<std::string> SearchDialogTest::Names() const {
+    std::vector<std::string> names;
+    for (const Row& row : Rows()) names.push_back(row.first);
+    return names;
+}
+
+std::vector<LPARAM> SearchDialogTest::ItemData() const {
+    std::vector<LPARAM> data;
+    const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        data.push_back(item.lParam);
+    }
+    return data;
+}
+
+std::vector<std::string> SearchDialogTest::History() const {
+    std::vector<std::string> entries;
+    const int count = static_cast<int>(SendMessageA(Box(), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[1100] = "";
+        SendMessageA(Box(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+std::string SearchDialogTest::BoxText() const {
+    char text[1100] = "";
+    GetWindowTextA(Box(), text, sizeof(text));
+    return text;
+}
+
+int SearchDialogTest::SelectedRow() const {
+    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+int SearchDialogTest::HeaderFormat(int column) const {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+bool SearchDialogTest::OtherThreadCanTakeFolderListMutex() const {
+    HANDLE thread = CreateThread(nullptr, 0, &TryFolderListMutex, nullptr, 0, nullptr);
+    WaitForSingleObject(thread, 5000);
+    DWORD result = WAIT_TIMEOUT;
+    GetExitCodeThread(thread, &result);
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
+
+bool SearchDialogTest::SearchDialogMutexExists() {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "Tarnwick Mutex for Multiple Dialog Supression");
+    if (!mutex) return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+}  // namespace dialog_test

@@ -1,0 +1,70 @@
+#pragma once
+// The search dialog created in this test process from the templates linked
+// into it, over folder lists the test gives, with this executable's own
+// stand-in host functions.
+
+#include "catalogue/catalogue.h"
+#include "common/text.h"
+#include "dialog/dialog_state.h"
+#include "dialog/history.h"
+#include "dialog/search_dialog.h"
+#include "host_model.h"
+#include "resource_ids.h"
+#include "shell/config.h"
+#include "shell/host_api.h"
+#include "shell/plugin_paths.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dialog_test {
+
+using Row = std::pair<std::string, std::string>;
+
+tarnwick::FolderRecord Folder(const std::string& name, const std::string& path);
+
+// The catalogue the dialog sees, and the one the next build produces.
+tarnwick::FolderList& CurrentCatalogue();
+tarnwick::FolderList& NextCatalogue();
+int BuildCount();
+
+class SearchDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the INI file and reads the settings as start-up does.
+    void UseIni(const std::string& text);
+    void Open(HWND owner = nullptr);
+    HWND Dialog() const;
+    HWND Box() const;
+    HWND BoxEdit() const;
+    HWND List() const;
+
+    void Pump(DWORD milliseconds = 40) const;
+    void Type(const std::string& text) const;
+    void TypeWide(const std::wstring& text) const;
+    void PressKey(UINT vk) const;
+    void ClickHeader(int column) const;
+    void DoubleClickAt(int x, int y) const;  // list client coordinates
+    void SelectRow(int row) const;
+
+    std::vector<Row> Rows() const;
+    std::vector<std::string> Names() const;
+    std::vector<LPARAM> ItemData() const;
+    std::vector<std::string> History() const;
+    std::string BoxText() const;
+    int SelectedRow() const;
+    int HeaderFormat(int column) const;
+    bool OtherThreadCanTakeFolderListMutex() const;
+    static bool SearchDialogMutexExists();
+
+    testing_support::TempDir temp;
+    std::string iniPath;
+};
+
+}  // namespace dialog_test
