@@ -63,17 +63,22 @@ private:
         SetFullPath(relativePath, "*.*");
         UniqueFindHandle find = FindFirst(fullPath_, entry);
         if (!find) return matching;
-        UniqueKernelHandle listFile;
-        if (settings_.useCache) {
-            SetFullPath(relativePath, kListFileName);
-            listFile = OpenFile(fullPath_, GENERIC_WRITE, CREATE_ALWAYS);
-        }
+        // The names go to disk in one write once the enumeration is complete:
+        // a list file cut short by a stop would hide folders until deleted.
+        std::string& names = LevelBuffer(depth);
+        names.clear();
+        bool complete = true;
         do {
-            if (settings_.StopRequested()) break;
+            if (settings_.StopRequested()) {
+                complete = false;
+                break;
+            }
             if (!IsListedDirectory(entry)) continue;
-            if (listFile) WriteListLine(listFile.get(), entry.cFileName);
+            if (settings_.useCache) names.append(entry.cFileName).append("\r\n");
             matching = AddFolderEntry(relativePath, entry.cFileName, matching, depth, true);
         } while (FindNextFileA(find.get(), &entry));
+        find.reset();
+        if (settings_.useCache && complete && !settings_.StopRequested()) WriteListFile(relativePath, names);
         return matching;
     }
 
@@ -116,14 +121,12 @@ private:
         return false;
     }
 
-    static void WriteListLine(HANDLE file, const char* name) noexcept {
-        char line[MAX_PATH + 2];
-        const std::size_t length = std::strlen(name);
-        std::memcpy(line, name, length);
-        line[length] = '\r';
-        line[length + 1] = '\n';
+    void WriteListFile(const std::string& relativePath, const std::string& names) {
+        SetFullPath(relativePath, kListFileName);
+        UniqueKernelHandle file = OpenFile(fullPath_, GENERIC_WRITE, CREATE_ALWAYS);
+        if (!file) return;
         DWORD written = 0;
-        WriteFile(file, line, static_cast<DWORD>(length + 2), &written, nullptr);
+        if (!names.empty()) WriteFile(file.get(), names.data(), static_cast<DWORD>(names.size()), &written, nullptr);
     }
 
     void SetFullPath(const std::string& relativePath, const char* leaf) {

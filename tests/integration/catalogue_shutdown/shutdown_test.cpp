@@ -69,7 +69,7 @@ TEST_F(CatalogueShutdownTest, ExitDuringAnUnchangedRebuildWalk) {
 
 TEST_F(CatalogueShutdownTest, ThreadStuckInTheHostKeepsThePluginMappedUntilItEnds) {
     WriteIni(kBusyThreadIni);
-    standin::Host().delayMilliseconds = 6500;  // the thread's first host call blocks
+    standin::Host().delayMilliseconds = 8000;  // the thread's first host call blocks
     StartPlugin();
     Sleep(200);
 
@@ -77,10 +77,10 @@ TEST_F(CatalogueShutdownTest, ThreadStuckInTheHostKeepsThePluginMappedUntilItEnd
     plugin.OnExit();
     const DWORD exitTime = GetTickCount() - start;
     EXPECT_GE(exitTime, 4500u);
-    EXPECT_LT(exitTime, 6000u) << "exit waits for the thread, but bounded";
+    EXPECT_LT(exitTime, 7500u) << "exit waits for the thread, but bounded";
     plugin.Unload();
     EXPECT_TRUE(PluginMapped()) << "the thread's own reference keeps its code";
-    EXPECT_TRUE(testing_support::PumpUntil([&] { return !PluginMapped(); }, 5000));
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !PluginMapped(); }, 6000));
     testing_support::PumpMessagesFor(500);
     EXPECT_EQ(0, testing_support::FaultsSeen());
     EXPECT_NE(std::string::npos, IniText().find("Width=0\r\n")) << "exit went on with its other steps";

@@ -61,14 +61,21 @@ TEST_F(UpdateThreadTest, StopDuringTheFirstWaitEndsAtOnce) {
 TEST_F(UpdateThreadTest, ThreadThatOutlivesTheWaitKeepsItsOwnListAndMutex) {
     Dirs({"MB1\\A"});
     testing_support::WatchFaultsIn(GetModuleHandle(nullptr));
-    standin::Host().delayMilliseconds = 1500;  // every host text call blocks
+    // The thread's first display-name call blocks in the host.
+    HANDLE inHost = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    standin::Host().displayNameOverride = [inHost](const std::string& id) -> std::string {
+        SetEvent(inHost);
+        Sleep(1500);
+        return "Mailbox/" + id;
+    };
     tarnwick::StartUpdateThread();
-    Sleep(200);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inHost, 10000));
     EXPECT_FALSE(tarnwick::StopUpdateThread(100));
     // Exit goes on as the shell does it; the thread still runs its build.
     tarnwick::DestroyFolderList();
     tarnwick::CloseFolderListMutex();
     EXPECT_EQ(nullptr, tarnwick::SharedFolderList());
-    Sleep(3000);  // the thread wakes, abandons the build and ends
+    Sleep(3000);  // the thread returns from the host, abandons the build and ends
     EXPECT_EQ(0, testing_support::FaultsSeen());
+    CloseHandle(inHost);
 }
