@@ -1,5 +1,6 @@
 #include "shell/plugin_info.h"
 
+#include "common/activation_context.h"
 #include "common/unique_handle.h"
 #include "resource_ids.h"
 #include "shell/plugin_paths.h"
@@ -53,6 +54,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 INT_PTR ShowSetupDialog(HWND parent) {
+    // The host's manifest need not select the controls the template asks for.
+    const UniqueActCtx context = CreateModuleActCtx(PluginModule(), IDR_COMMON_CONTROLS_MANIFEST);
+    ActCtxActivation activation(context.get());
     const INT_PTR result = DialogBoxParamA(PluginModule(), MAKEINTRESOURCEA(IDD_SETUP_DIALOG), parent,
                                            SetupDialogProc, 0);
     // A dialog ended without OK or Cancel (its owner destroyed) leaves no font.

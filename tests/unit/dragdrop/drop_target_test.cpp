@@ -1,6 +1,7 @@
 #include "dragdrop/drop_target.h"
 
 #include "catalogue/catalogue.h"
+#include "dialog/dialog_state.h"
 #include "host_model.h"
 #include "shell/host_api.h"
 #include "support/drag_support.h"
@@ -51,7 +52,7 @@ protected:
         RegisterClassA(&frameClass);
         mailList = CreateWindowA("DropTestFrame", "host mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
-        frame = CreateWindowA("DropTestFrame", "drop test", WS_POPUP, 200, 150, 420, 320, nullptr,
+        frame = CreateWindowA("DropTestFrame", "drop test", WS_POPUP | WS_VISIBLE, 200, 150, 420, 320, nullptr,
                               nullptr, nullptr, nullptr);
         list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 400,
                              300, frame, reinterpret_cast<HMENU>(1002), nullptr, nullptr);
@@ -69,9 +70,8 @@ protected:
             record.name = record.searchKey = record.folderId = id;
             tarnwick::SharedFolderList()->push_back(record);
         }
-        // Shown without activation: Wine then leaves it unmanaged, and
-        // destroying it does not wait two seconds for a window manager.
-        ShowWindow(frame, SW_SHOWNOACTIVATE);
+        // The rows point into the shared catalogue, as after the dialog's fill.
+        tarnwick::DialogState().rowSource = tarnwick::SharedFolderList();
         ShowRecords({0, 1, 2, 3});
         testing_support::PumpMessagesFor(50);
     }
@@ -80,6 +80,7 @@ protected:
         if (target) target->Release();
         DestroyWindow(frame);
         DestroyWindow(mailList);
+        tarnwick::DialogState().rowSource = nullptr;
         tarnwick::DestroyFolderList();
     }
 

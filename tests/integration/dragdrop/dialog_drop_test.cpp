@@ -1,0 +1,198 @@
+// Mails dragged with OLE's own drag loop onto the real search dialog of the
+// loaded plug-in.
+#include "support/drag_support.h"
+#include "support/plugin_fixture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using testing_support::PluginHostTest;
+using testing_support::PumpMessagesFor;
+
+namespace {
+
+constexpr char kDialogCaption[] = "フォルダ検索";
+constexpr int kSearchBox = 1001;
+constexpr int kResultList = 1002;
+
+HMENU MakeHostMenu() {
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
+    return menu;
+}
+
+class DialogDropTest : public PluginHostTest {
+protected:
+    void SetUp() override {
+        PluginHostTest::SetUp();
+        for (const char* folder : {"MB1\\!!!!Inbox", "MB1\\Work\\Plans", "MB1\\Work\\Planning", "MB1\\Archive"}) {
+            testing_support::MakeDirs(dataFolder, folder);
+        }
+        WriteIni("[Config]\r\nUseUpateThread=0\r\n");
+        mainWindow = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        mailList = CreateWindowA("STATIC", "mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        standin::Host().windows[0] = mainWindow;
+        standin::Host().windows[2] = mailList;
+        StartPlugin();
+        menu = MakeHostMenu();
+        plugin.OnMenuInit(mainWindow, menu, 0);
+        ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96));
+        PumpMessagesFor(100);
+        dialog = FindWindowA("#32770", kDialogCaption);
+        ASSERT_NE(nullptr, dialog);
+        list = GetDlgItem(dialog, kResultList);
+        box = GetDlgItem(dialog, kSearchBox);
+        ASSERT_TRUE(list && box);
+    }
+
+    void TearDown() override {
+        if (plugin.loaded()) ExitAndUnload();
+        EXPECT_EQ(0, testing_support::FaultsSeen());
+        DestroyMenu(menu);
+        DestroyWindow(mailList);
+        DestroyWindow(mainWindow);
+        PluginHostTest::TearDown();
+    }
+
+    void Type(const std::string& text) {
+        HWND edit = GetWindow(box, GW_CHILD);
+        SetFocus(edit);
+        for (char c : text) {
+            PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+            PumpMessagesFor(5);
+        }
+        PumpMessagesFor(50);
+    }
+
+    std::vector<std::string> RowNames() const {
+        std::vector<std::string> names;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            char text[260] = "";
+            ListView_GetItemText(list, row, 0, text, sizeof(text));
+            names.push_back(text);
+        }
+        return names;
+    }
+
+    std::vector<std::string> History() const {
+        std::vector<std::string> entries;
+        const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[1100] = "";
+            SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+
+    bool AnyRowHighlighted() const {
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            if (ListView_GetItemState(list, row, LVIS_DROPHILITED)) return true;
+        }
+        return false;
+    }
+
+    testing_support::DragOutcome Drag(IDataObject* data, const std::vector<POINT>& path) {
+        // The drag runs on this thread, whose OLE the dialog initialised.
+        return testing_support::DragThrough(data, path, DROPEFFECT_MOVE | DROPEFFECT_COPY);
+    }
+
+    HWND mainWindow = nullptr;
+    HWND mailList = nullptr;
+    HMENU menu = nullptr;
+    HWND dialog = nullptr;
+    HWND list = nullptr;
+    HWND box = nullptr;
+};
+
+TEST_F(DialogDropTest, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
+    Type("plan");
+    const std::vector<std::string> rows = RowNames();
+    ASSERT_EQ(2u, rows.size());
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+
+    const testing_support::DragOutcome outcome =
+        Drag(&data, {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 1)});
+    PumpMessagesFor(50);
+    EXPECT_EQ(DRAGDROP_S_DROP, outcome.result);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), outcome.effect);
+    const std::vector<standin::HostCall> moves = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    ASSERT_EQ(1u, moves.size());
+    EXPECT_EQ("MB1\\Work\\" + rows[1] + "\\", moves[0].text);
+    EXPECT_EQ(0, moves[0].number);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_SetCurrentFolder").empty());
+
+    EXPECT_EQ(std::vector<std::string>{"plan"}, History());
+    EXPECT_EQ(list, GetFocus());
+    EXPECT_FALSE(AnyRowHighlighted());
+    EXPECT_EQ(rows, RowNames());
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+}
+
+TEST_F(DialogDropTest, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
+    Type("plan");
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    Drag(&data, {testing_support::RowPoint(list, 0), testing_support::EmptyAreaPoint(list)});
+    PumpMessagesFor(50);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
+    EXPECT_TRUE(History().empty());
+    EXPECT_FALSE(AnyRowHighlighted());
+}
+
+TEST_F(DialogDropTest, MailsOfAnotherHostWindowAreRefused) {
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mainWindow));
+    const testing_support::DragOutcome outcome =
+        Drag(&data, {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 2)});
+    PumpMessagesFor(50);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), outcome.effect);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
+    EXPECT_FALSE(AnyRowHighlighted());
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl held for the whole drag, as the drag loop reads the keyboard state.
+class HeldControlKey {
+public:
+    HeldControlKey() { SetControl(0x80); }
+    ~HeldControlKey() { SetControl(0); }
+
+private:
+    static void SetControl(BYTE state) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = state;
+        SetKeyboardState(keys);
+    }
+};
+
+TEST_F(DialogDropTest, DropWithCtrlCopiesIntoTheRowsFolder) {
+    Type("plan");
+    const std::vector<std::string> rows = RowNames();
+    ASSERT_EQ(2u, rows.size());
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    testing_support::DragOutcome outcome;
+    {
+        HeldControlKey control;
+        outcome = Drag(&data, {testing_support::RowPoint(list, 1), testing_support::RowPoint(list, 0)});
+    }
+    PumpMessagesFor(50);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), outcome.effect);
+    const std::vector<standin::HostCall> moves = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    ASSERT_EQ(1u, moves.size());
+    EXPECT_EQ("MB1\\Work\\" + rows[0] + "\\", moves[0].text);
+    EXPECT_EQ(1, moves[0].number);
+}
+
+}  // namespace
