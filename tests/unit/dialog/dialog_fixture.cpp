@@ -165,9 +165,7 @@ std::vector<std::string> SearchDialogTest::History() const {
     std::vector<std::string> entries;
     const int count = static_cast<int>(SendMessageA(Box(), CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        char text[1100] = "";
-        SendMessageA(Box(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
+        entries.push_back(tarnwick::ComboItemText(Box(), i, 100000));
     }
     return entries;
 }
