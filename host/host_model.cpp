@@ -16,11 +16,17 @@ constexpr SpecialName kSpecialNames[] = {
     {"!!!Sent", "送信済み"}, {"!!!XReminder", "リマインダ"}, {"!Trash", "ごみ箱"},
 };
 
+// Code page aware: the second byte of a double-byte character (as in "ソ")
+// may be 0x5C and is not a separator.
 std::vector<std::string> SplitComponents(const std::string& path) {
     std::vector<std::string> parts;
     std::string current;
-    for (char c : path) {
-        if (c == '\\') {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
+            current += c;
+            current += path[++i];
+        } else if (c == '\\') {
             parts.push_back(current);
             current.clear();
         } else {

@@ -2,9 +2,15 @@
 # tree, running with the ANSI code page 932 the plug-in is made for.
 # Expects TARNWICK_BUILD (the build folder).
 export WINEPREFIX="${TARNWICK_BUILD}/wineprefix"
-export WINEARCH=win64
-export WINELOADER=/usr/lib/wine/wine64
-export TARNWICK_WINE=/usr/lib/wine/wine64
+if [ "${TARNWICK_WINE_ARCH:-win64}" = win32 ]; then
+  export WINEARCH=win32
+  export TARNWICK_WINE=/usr/lib/wine/wine
+  unset WINELOADER
+else
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  export TARNWICK_WINE=/usr/lib/wine/wine64
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=ja_JP.UTF-8

@@ -26,13 +26,19 @@ HANDLE FolderListMutex() noexcept;
 // caller holds the mutex (except in the start-up build).
 void BuildCatalogue();
 
-// The background builder; StopUpdateThread is called by exit before the list
-// and the mutex go away, and returns once no thread code runs any more.
+// The background builder. StopUpdateThread is called first by exit: it asks
+// the thread to stop and waits for it, bounded. True when the thread has
+// ended (or never ran); false when it still runs, in which case it keeps
+// its own references on the list, the mutex and the module and ends itself.
+constexpr DWORD kUpdateThreadStopMilliseconds = 5000;
 void StartUpdateThread();
-void StopUpdateThread() noexcept;
+bool StopUpdateThread(DWORD timeoutMilliseconds = kUpdateThreadStopMilliseconds) noexcept;
 
 // Deletes "Folder.lst" files below the host's data folder (exit, with
 // "DeleteCache" set). Both paths are relative to the data folder.
 void DeleteFolderListFiles(const std::string& basePath, const std::string& childName);
+// The same below the given data folder (a test seam).
+void DeleteFolderListFilesIn(const std::string& dataFolder, const std::string& basePath,
+                             const std::string& childName);
 
 }  // namespace tarnwick

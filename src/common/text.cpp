@@ -34,8 +34,19 @@ std::string UpperCaseMbcs(const std::string& text) {
 
 std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept {
     if (!text) return std::string::npos;
-    const unsigned char* found = _mbsrchr(reinterpret_cast<const unsigned char*>(text), ch);
-    return found ? static_cast<std::size_t>(reinterpret_cast<const char*>(found) - text) : std::string::npos;
+    // Stepping by characters ourselves: the runtime's search reads a NUL
+    // after a lone lead byte as a trail byte and runs past the text.
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; text[i] != '\0';) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (_ismbblead(byte) && text[i + 1] != '\0') {
+            i += 2;
+            continue;
+        }
+        if (byte == ch) found = i;
+        ++i;
+    }
+    return found;
 }
 
 }  // namespace tarnwick

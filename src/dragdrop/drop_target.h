@@ -8,7 +8,7 @@
 
 namespace tarnwick {
 
-class CDropTarget : public IDropTarget {
+class CDropTarget final : public IDropTarget {
 public:
     // Count 1: the plug-in's own reference.
     explicit CDropTarget(HWND list);
@@ -26,6 +26,11 @@ public:
 private:
     ~CDropTarget() = default;  // deleted by Release only
     void ClearDropHilite();
+    // The drag's data is the host's mail list format and comes from the
+    // host's own mail list window.
+    bool CarriesHostMails();
+    // The row under a screen point; -1 over the empty area.
+    int RowAt(POINTL point) const;
 
     HWND m_hWndList;
     LONG m_nHilite = -1;

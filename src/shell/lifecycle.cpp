@@ -20,15 +20,17 @@ void StartPlugin() {
 }
 
 void ExitPlugin() {
-    // The thread must be gone before the list and the mutex it uses.
-    StopUpdateThread();
+    // A thread that did not end in time keeps its own list and mutex
+    // references, but may still hold the mutex for a while.
+    const bool updateThreadEnded = StopUpdateThread();
     DestroyFolderList();
     WriteShortcutKeyText();
     WriteWindowSettings();
     if (SearchDialogExists()) SaveSearchHistory();
     if (Config().deleteCache != 0) {
-        WaitForSingleObject(FolderListMutex(), INFINITE);
-        DeleteFolderListFiles(std::string(), std::string());
+        const DWORD wait = updateThreadEnded ? INFINITE : kUpdateThreadStopMilliseconds;
+        const DWORD got = WaitForSingleObject(FolderListMutex(), wait);
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) DeleteFolderListFiles(std::string(), std::string());
     }
     CloseFolderListMutex();
     if (SearchDialogExists()) DestroySearchDialog();

@@ -14,7 +14,8 @@ constexpr char kPluginDescription[] = "Enables folder search dialog.";
 // text and its terminator only.
 void FillPluginInfo(char* record) noexcept;
 
-// Shows the setup dialog modally; returns when it has ended.
-void ShowSetupDialog(HWND parent);
+// Shows the setup dialog modally; returns when it has ended, with the id of
+// the button that ended it (IDOK, IDCANCEL), or -1 when it could not be shown.
+INT_PTR ShowSetupDialog(HWND parent);
 
 }  // namespace tarnwick

@@ -128,3 +128,21 @@ void WatchFaultsIn(HMODULE module) {
 long FaultsSeen() { return g_faults.load(); }
 
 }  // namespace testing_support
+
+#include <psapi.h>
+
+namespace testing_support {
+
+ResourceCounts CountResources() {
+    ResourceCounts counts;
+    GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
+    counts.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    counts.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)))
+        counts.privateBytes = memory.PrivateUsage;
+    return counts;
+}
+
+}  // namespace testing_support

@@ -51,3 +51,16 @@ void WatchFaultsIn(HMODULE module);
 long FaultsSeen();
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// The process's kernel handles, GDI and USER objects and private bytes.
+struct ResourceCounts {
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    SIZE_T privateBytes = 0;
+};
+ResourceCounts CountResources();
+
+}  // namespace testing_support

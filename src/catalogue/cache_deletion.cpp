@@ -1,0 +1,60 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/folder_walk.h"
+#include "common/unique_handle.h"
+#include "shell/host_api.h"
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+void VisitDirectory(const std::string& dataFolder, const std::string& path) {
+    const std::string dir = dataFolder + path;
+    const std::string listFile = dir + "Folder.lst";
+    std::string content;
+    if (ReadWholeFile(listFile, content)) {
+        // Every directory the file names is visited first; then the file goes
+        // whatever its length, so that the next walk enumerates afresh.
+        std::vector<std::string> names;
+        ForEachListLine(content, [&](std::string_view line) {
+            names.emplace_back(line);
+            return true;
+        });
+        for (const std::string& name : names) {
+            if (!NamesSameOrParent(name)) DeleteFolderListFilesIn(dataFolder, path, name);
+        }
+        DeleteFileA(listFile.c_str());
+        return;
+    }
+    const std::string pattern = dir + "*.*";
+    if (!FitsAnsiPath(pattern.size())) return;
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &entry));
+    if (!find) return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        const char* name = entry.cFileName;
+        if (name[0] == '#' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        DeleteFolderListFilesIn(dataFolder, path, name);
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+}  // namespace
+
+void DeleteFolderListFilesIn(const std::string& dataFolder, const std::string& basePath,
+                             const std::string& childName) {
+    const std::string path = childName.empty() ? basePath : basePath + childName + "\\";
+    // Each level adds at least two bytes, so the path limit ends any descent.
+    if (!FitsAnsiPath(dataFolder.size() + path.size())) return;
+    VisitDirectory(dataFolder, path);
+}
+
+void DeleteFolderListFiles(const std::string& basePath, const std::string& childName) {
+    // Never relative to the current directory.
+    const std::string dataFolder = HostDataFolder();
+    if (!dataFolder.empty()) DeleteFolderListFilesIn(dataFolder, basePath, childName);
+}
+
+}  // namespace tarnwick

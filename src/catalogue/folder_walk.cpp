@@ -1,0 +1,209 @@
+#include "catalogue/folder_walk.h"
+
+#include "catalogue/folder_names.h"
+#include "common/unique_handle.h"
+#include "shell/host_api.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <deque>
+
+namespace tarnwick {
+namespace {
+
+constexpr char kListFileName[] = "Folder.lst";
+constexpr std::string_view kInboxDisplayPath = "受信箱";
+
+UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) noexcept {
+    if (!FitsAnsiPath(path.size())) return UniqueKernelHandle();
+    HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+UniqueFindHandle FindFirst(const std::string& pattern, WIN32_FIND_DATAA& data) noexcept {
+    if (!FitsAnsiPath(pattern.size())) return UniqueFindHandle();
+    return UniqueFindHandle(FindFirstFileA(pattern.c_str(), &data));
+}
+
+bool IsListedDirectory(const WIN32_FIND_DATAA& entry) noexcept {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const char* name = entry.cFileName;
+    return name[0] != '#' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
+// One walk of a mailbox. The paths and per-level buffers are reused, so a
+// re-walk of an unchanged mailbox allocates nothing per folder.
+class FolderWalker {
+public:
+    FolderWalker(FolderList& list, const std::string& dataFolder, WalkCursor& cursor,
+                 const CatalogueSettings& settings)
+        : list_(list), cursor_(cursor), settings_(settings), fullPath_(dataFolder), dataLength_(dataFolder.size()) {}
+
+    // relativePath ends with a separator; it is extended and restored below.
+    bool WalkFolderDirectory(std::string& relativePath, bool matching, std::size_t depth) {
+        if (settings_.StopRequested()) return matching;
+        SetFullPath(relativePath, kListFileName);
+        std::string& content = LevelBuffer(depth);
+        if (ReadWholeFile(fullPath_, content)) {
+            ForEachListLine(content, [&](std::string_view name) {
+                if (settings_.StopRequested()) return false;
+                matching = AddFolderEntry(relativePath, name, matching, depth, !NamesSameOrParent(name));
+                return true;
+            });
+            return matching;
+        }
+        return EnumerateDirectory(relativePath, matching, depth);
+    }
+
+private:
+    bool EnumerateDirectory(std::string& relativePath, bool matching, std::size_t depth) {
+        WIN32_FIND_DATAA entry;
+        SetFullPath(relativePath, "*.*");
+        UniqueFindHandle find = FindFirst(fullPath_, entry);
+        if (!find) return matching;
+        UniqueKernelHandle listFile;
+        if (settings_.useCache) {
+            SetFullPath(relativePath, kListFileName);
+            listFile = OpenFile(fullPath_, GENERIC_WRITE, CREATE_ALWAYS);
+        }
+        do {
+            if (settings_.StopRequested()) break;
+            if (!IsListedDirectory(entry)) continue;
+            if (listFile) WriteListLine(listFile.get(), entry.cFileName);
+            matching = AddFolderEntry(relativePath, entry.cFileName, matching, depth, true);
+        } while (FindNextFileA(find.get(), &entry));
+        return matching;
+    }
+
+    bool AddFolderEntry(std::string& parentPath, std::string_view childName, bool matching, std::size_t depth,
+                        bool walkable) {
+        const std::size_t parentLength = parentPath.size();
+        const bool makesRecord = parentLength != 0;
+        const std::string* specialName = nullptr;
+        parentPath.append(childName.data(), childName.size()).append(1, '\\');
+        bool recordWanted = makesRecord;
+        if (recordWanted && !childName.empty() && childName.front() == '!') {
+            specialName = LookUpSpecialFolderName(childName);
+            recordWanted = specialName != nullptr;
+        }
+        if (recordWanted) {
+            if (matching) matching = MatchAtCursor(parentPath);
+            if (!matching) {
+                if (cursor_.firstAppended == static_cast<std::size_t>(-1)) cursor_.firstAppended = list_.size();
+                FolderRecord record;
+                record.name = specialName ? *specialName : std::string(childName);
+                record.folderId = parentPath;
+                list_.push_back(std::move(record));
+            }
+        }
+        if (walkable) matching = WalkFolderDirectory(parentPath, matching, depth + 1);
+        parentPath.resize(parentLength);
+        return matching;
+    }
+
+    // Steps over ini-file records; a record with the same ID is kept as it
+    // is, anything else ends the matching and the rest is rebuilt.
+    bool MatchAtCursor(const std::string& folderId) {
+        std::size_t& at = cursor_.position;
+        while (at < list_.size() && list_[at].isIniFolder) ++at;
+        if (at < list_.size() && list_[at].folderId == folderId) {
+            ++at;
+            return true;
+        }
+        list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(at), list_.end());
+        return false;
+    }
+
+    static void WriteListLine(HANDLE file, const char* name) noexcept {
+        char line[MAX_PATH + 2];
+        const std::size_t length = std::strlen(name);
+        std::memcpy(line, name, length);
+        line[length] = '\r';
+        line[length + 1] = '\n';
+        DWORD written = 0;
+        WriteFile(file, line, static_cast<DWORD>(length + 2), &written, nullptr);
+    }
+
+    void SetFullPath(const std::string& relativePath, const char* leaf) {
+        fullPath_.resize(dataLength_);
+        fullPath_.append(relativePath).append(leaf);
+    }
+
+    std::string& LevelBuffer(std::size_t depth) {
+        while (levelBuffers_.size() <= depth) levelBuffers_.emplace_back();
+        return levelBuffers_[depth];
+    }
+
+    FolderList& list_;
+    WalkCursor& cursor_;
+    const CatalogueSettings& settings_;
+    std::string fullPath_;
+    std::size_t dataLength_;
+    // deque: a deeper level's buffer never moves a shallower one's content.
+    std::deque<std::string> levelBuffers_;
+};
+
+}  // namespace
+
+bool FitsAnsiPath(std::size_t length) noexcept { return length + 1 <= kMaxAnsiPath; }
+
+bool NamesSameOrParent(std::string_view line) noexcept { return line.empty() || line == "." || line == ".."; }
+
+bool ReadWholeFile(const std::string& path, std::string& buffer) {
+    UniqueKernelHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    if (!file) return false;
+    buffer.clear();
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30)) {
+        buffer.resize(static_cast<std::size_t>(size.QuadPart));
+    }
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == buffer.size()) buffer.resize(buffer.size() + 4096);
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &buffer[filled], static_cast<DWORD>(buffer.size() - filled), &read, nullptr) ||
+            read == 0)
+            break;
+        filled += read;
+    }
+    buffer.resize(filled);
+    return true;
+}
+
+bool WalkFolderDirectory(FolderList& list, const std::string& dataFolder, const std::string& relativePath,
+                         WalkCursor& cursor, bool matching, const CatalogueSettings& settings) {
+    FolderWalker walker(list, dataFolder, cursor, settings);
+    std::string path = relativePath;
+    return walker.WalkFolderDirectory(path, matching, 0);
+}
+
+bool CollectIniFolders(FolderList& iniRecords, FolderRecord& inboxRecord, const std::string& dataFolder,
+                       const std::string& mailboxId, std::size_t mailboxDisplayLength) {
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find = FindFirst(dataFolder + mailboxId + "#*.ini", entry);
+    if (!find) return false;
+    bool found = false;
+    FolderRecord folder;
+    folder.isIniFolder = true;
+    do {
+        const std::string id = mailboxId + entry.cFileName;
+        const std::string display = HostFolderDisplayName(id);
+        if (display.empty()) continue;
+        found = true;
+        folder.folderId = id;
+        folder.displayPath = CutMailboxDisplayName(display, mailboxDisplayLength);
+        if (folder.displayPath == kInboxDisplayPath && inboxRecord.displayPath.empty()) {
+            inboxRecord.folderId = folder.folderId;
+            inboxRecord.displayPath = folder.displayPath;
+        } else {
+            iniRecords.push_back(folder);
+        }
+    } while (FindNextFileA(find.get(), &entry));
+    find.reset();
+    SortByDisplayPath(iniRecords);
+    return found;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,148 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/catalogue_build.h"
+#include "common/unique_handle.h"
+#include "shell/config.h"
+
+#include <process.h>
+
+#include <cstdint>
+
+#include <atomic>
+#include <memory>
+
+namespace tarnwick {
+namespace {
+
+constexpr DWORD kMutexTryMilliseconds = 100;
+
+struct UpdateThreadControl {
+    UniqueKernelHandle stopEvent;
+    std::atomic<bool> stopRequested{false};
+};
+
+// Everything the thread uses is its own, so that an exit that could not wait
+// for it never pulls the list, the mutex or the code from under it.
+struct UpdateThreadArgs {
+    std::shared_ptr<UpdateThreadControl> control;
+    std::shared_ptr<FolderList> list;
+    UniqueKernelHandle mutex;
+    HMODULE module = nullptr;
+    DWORD firstWaitMilliseconds = 0;
+    DWORD intervalMilliseconds = 0;
+    bool useCache = false;
+};
+
+std::shared_ptr<UpdateThreadControl> g_control;
+UniqueKernelHandle g_thread;
+
+bool StopSignalled(HANDLE stopEvent, DWORD milliseconds) noexcept {
+    return WaitForSingleObject(stopEvent, milliseconds) != WAIT_TIMEOUT;
+}
+
+void RunUpdateCycles(UpdateThreadArgs& args) {
+    HANDLE stopEvent = args.control->stopEvent.get();
+    if (StopSignalled(stopEvent, args.firstWaitMilliseconds)) return;
+    CatalogueSettings settings;
+    settings.useCache = args.useCache;
+    settings.stopRequested = &args.control->stopRequested;
+    for (;;) {
+        const HANDLE waits[2] = {stopEvent, args.mutex.get()};
+        const DWORD got = WaitForMultipleObjects(2, waits, FALSE, kMutexTryMilliseconds);
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED_0 || got == WAIT_FAILED) return;
+        if (got == WAIT_OBJECT_0 + 1 || got == WAIT_ABANDONED_0 + 1) {
+            try {
+                BuildCatalogueInto(*args.list, settings);
+            } catch (...) {
+                // A failed build (out of memory) waits for the next cycle.
+            }
+            ReleaseMutex(args.mutex.get());
+        }
+        if (StopSignalled(stopEvent, args.intervalMilliseconds)) return;
+    }
+}
+
+unsigned __stdcall UpdateThreadProc(void* raw) {
+    HMODULE module = nullptr;
+    {
+        std::unique_ptr<UpdateThreadArgs> args(static_cast<UpdateThreadArgs*>(raw));
+        module = args->module;
+        try {
+            RunUpdateCycles(*args);
+        } catch (...) {
+        }
+    }
+    // The host may have unloaded the plug-in already; the thread's own
+    // reference keeps this code mapped until here.
+    FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+
+HMODULE ReferenceOwnModule() noexcept {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&UpdateThreadProc),
+                       &module);
+    return module;
+}
+
+UniqueKernelHandle DuplicateForThread(HANDLE handle) noexcept {
+    HANDLE copy = nullptr;
+    if (!handle || !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE,
+                                    DUPLICATE_SAME_ACCESS))
+        return UniqueKernelHandle();
+    return UniqueKernelHandle(copy);
+}
+
+// Waits for the thread while still answering messages sent to this thread,
+// since a host call on the update thread may be waiting for this one.
+bool WaitForThreadEnd(HANDLE thread, DWORD milliseconds) noexcept {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        const DWORD got = MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
+        if (got == WAIT_OBJECT_0) return true;
+        if (got != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
+
+void StartUpdateThread() {
+    if (g_thread) return;
+    auto control = std::make_shared<UpdateThreadControl>();
+    control->stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    auto args = std::make_unique<UpdateThreadArgs>();
+    args->control = control;
+    args->list = SharedFolderListOwner();
+    args->mutex = DuplicateForThread(FolderListMutex());
+    if (!control->stopEvent || !args->list || !args->mutex) return;
+    const PluginConfig& config = Config();
+    args->firstWaitMilliseconds = static_cast<DWORD>(config.firstWaitingTime) * 1000u;
+    args->intervalMilliseconds = static_cast<DWORD>(config.updateInterval) * 1000u;
+    args->useCache = config.useCache != 0;
+    args->module = ReferenceOwnModule();
+    if (!args->module) return;
+
+    const uintptr_t thread = _beginthreadex(nullptr, 0, UpdateThreadProc, args.get(), 0, nullptr);
+    if (thread == 0) {
+        FreeLibrary(args->module);
+        return;
+    }
+    args.release();
+    g_control = control;
+    g_thread.reset(reinterpret_cast<HANDLE>(thread));
+}
+
+bool StopUpdateThread(DWORD timeoutMilliseconds) noexcept {
+    if (!g_thread) return true;
+    g_control->stopRequested = true;
+    SetEvent(g_control->stopEvent.get());
+    const bool ended = WaitForThreadEnd(g_thread.get(), timeoutMilliseconds);
+    g_thread.reset();
+    g_control.reset();
+    return ended;
+}
+
+}  // namespace tarnwick

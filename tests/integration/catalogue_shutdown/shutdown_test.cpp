@@ -1,0 +1,87 @@
+#include "support/plugin_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+using testing_support::PluginHostTest;
+
+namespace {
+
+constexpr char kBusyThreadIni[] =
+    "[Config]\r\n"
+    "UseUpateThread=1\r\n"
+    "FirstWaitingTime=0\r\n"
+    "UpdateInterval=0\r\n";
+
+// 3,000 folders in two levels, enough that a build is under way whenever
+// the exit comes.
+void MakeLargeMailbox(const std::string& mailbox) {
+    for (int top = 0; top < 60; ++top) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "Top%02d\\", top);
+        const std::string topPath = mailbox + name;
+        CreateDirectoryA(topPath.c_str(), nullptr);
+        for (int sub = 0; sub < 50; ++sub) {
+            std::snprintf(name, sizeof(name), "Sub%02d", sub);
+            CreateDirectoryA((topPath + name).c_str(), nullptr);
+        }
+    }
+}
+
+}  // namespace
+
+class CatalogueShutdownTest : public PluginHostTest {
+protected:
+    bool PluginMapped() const { return GetModuleHandleA(dllPath.c_str()) != nullptr; }
+};
+
+TEST_F(CatalogueShutdownTest, ExitAndUnloadWhileTheThreadBuildsLeaveNoCodeRunning) {
+    MakeLargeMailbox(dataFolder + "MB1\\");
+    WriteIni(kBusyThreadIni);
+    StartPlugin();
+    // Completing the first build's records asks the host for display names.
+    ASSERT_TRUE(testing_support::PumpUntil([] { return standin::Host().DisplayNameCallCount() > 50; }, 20000));
+
+    const DWORD start = GetTickCount();
+    plugin.OnExit();
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the build did not stop between folders";
+    plugin.Unload();
+    testing_support::PumpMessagesFor(2000);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+    EXPECT_FALSE(PluginMapped());
+}
+
+TEST_F(CatalogueShutdownTest, ExitDuringAnUnchangedRebuildWalk) {
+    MakeLargeMailbox(dataFolder + "MB1\\");
+    WriteIni(kBusyThreadIni);
+    StartPlugin();
+    ASSERT_TRUE(testing_support::PumpUntil([] { return standin::Host().DisplayNameCallCount() >= 3060; }, 30000));
+    testing_support::PumpMessagesFor(300);  // rebuilds now walk without asking for names
+
+    plugin.OnExit();
+    plugin.Unload();
+    testing_support::PumpMessagesFor(2000);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+    EXPECT_FALSE(PluginMapped());
+}
+
+TEST_F(CatalogueShutdownTest, ThreadStuckInTheHostKeepsThePluginMappedUntilItEnds) {
+    WriteIni(kBusyThreadIni);
+    standin::Host().delayMilliseconds = 6500;  // the thread's first host call blocks
+    StartPlugin();
+    Sleep(200);
+
+    const DWORD start = GetTickCount();
+    plugin.OnExit();
+    const DWORD exitTime = GetTickCount() - start;
+    EXPECT_GE(exitTime, 4500u);
+    EXPECT_LT(exitTime, 6000u) << "exit waits for the thread, but bounded";
+    plugin.Unload();
+    EXPECT_TRUE(PluginMapped()) << "the thread's own reference keeps its code";
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !PluginMapped(); }, 5000));
+    testing_support::PumpMessagesFor(500);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+    EXPECT_NE(std::string::npos, IniText().find("Width=0\r\n")) << "exit went on with its other steps";
+}

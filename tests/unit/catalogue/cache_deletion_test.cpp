@@ -1,0 +1,65 @@
+#include "catalogue_fixture.h"
+
+class CacheDeletionTest : public CatalogueTest {
+protected:
+    void DeleteAll() { tarnwick::DeleteFolderListFiles(std::string(), std::string()); }
+};
+
+TEST_F(CacheDeletionTest, DeletesEveryListFileItReadsOrFindsByEnumeration) {
+    Dirs({"MB1\\A\\A1", "MB1\\B", "MB1\\#Named", "MB2\\C", "MB2\\#Hid"});
+    WriteList("MB1\\", "A\r\nB\r\n#Named\r\nMissing\r\n");  // several lines
+    WriteList("MB1\\A\\", "A1\r\n");                         // one line
+    WriteList("MB1\\A\\A1\\", "");                           // empty
+    WriteList("MB1\\B\\", "");
+    WriteList("MB1\\#Named\\", "");  // named by a list file: followed
+    WriteList("MB2\\C\\", "");       // MB2 has no list file: enumerated
+    WriteList("MB2\\#Hid\\", "");    // "#" directories are not entered by enumeration
+    testing_support::WriteFileBytes(data + "MB1\\A\\mail.txt", "keep");
+    DeleteAll();
+    for (const char* gone : {"MB1\\", "MB1\\A\\", "MB1\\A\\A1\\", "MB1\\B\\", "MB1\\#Named\\", "MB2\\C\\"}) {
+        EXPECT_FALSE(HasList(gone)) << gone;
+    }
+    EXPECT_TRUE(HasList("MB2\\#Hid\\"));
+    EXPECT_EQ("keep", testing_support::ReadFileBytes(data + "MB1\\A\\mail.txt"));
+}
+
+TEST_F(CacheDeletionTest, ListFileOfTheDataFolderItselfIsFollowedAndDeleted) {
+    Dirs({"MB1\\A", "Other\\B"});
+    WriteList("", "MB1\r\n");
+    WriteList("MB1\\A\\", "");
+    WriteList("Other\\B\\", "");
+    DeleteAll();
+    EXPECT_FALSE(HasList(""));
+    EXPECT_FALSE(HasList("MB1\\A\\"));
+    EXPECT_TRUE(HasList("Other\\B\\")) << "not named by the data folder's list file";
+}
+
+TEST_F(CacheDeletionTest, SelfReferringLinesEndAndTheFileIsStillDeleted) {
+    Dirs({"MB1\\A"});
+    WriteList("MB1\\", "\r\n.\r\n..\r\n..\\MB1\r\nA\r\n");
+    WriteList("MB1\\A\\", "");
+    DeleteAll();
+    EXPECT_FALSE(HasList("MB1\\"));
+    EXPECT_FALSE(HasList("MB1\\A\\"));
+}
+
+TEST_F(CacheDeletionTest, HostWithoutDataFolderDeletesNothing) {
+    WriteList("MB1\\", "");
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(current), current);
+    SetCurrentDirectoryA(data.c_str());
+    standin::Host().textFault = standin::TextFault::Empty;
+    DeleteAll();
+    SetCurrentDirectoryA(current);
+    EXPECT_TRUE(HasList("MB1\\"));
+}
+
+TEST_F(CacheDeletionTest, ListFilesWrittenByAWalkAreAllGoneAfterwards) {
+    Dirs({"MB1\\Work\\Plans", "MB1\\Work\\Old", "MB1\\Misc"});
+    Build(true);
+    ASSERT_TRUE(HasList("MB1\\Work\\"));
+    DeleteAll();
+    for (const char* dir : {"MB1\\", "MB1\\Work\\", "MB1\\Work\\Plans\\", "MB1\\Work\\Old\\", "MB1\\Misc\\"}) {
+        EXPECT_FALSE(HasList(dir)) << dir;
+    }
+}

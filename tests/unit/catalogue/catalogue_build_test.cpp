@@ -1,0 +1,270 @@
+#include "catalogue_fixture.h"
+
+#include <algorithm>
+#include <set>
+
+using tarnwick::FolderList;
+using tarnwick::FolderRecord;
+
+namespace {
+
+std::vector<std::string> SortedLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) break;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Display names from a second version of the host: every walked folder
+// shows another path; the mailbox and the ini-file folders keep theirs.
+void ShowOtherDisplayNames(const std::string& dataFolder) {
+    auto plain = std::make_shared<standin::HostModel>();
+    plain->dataFolder = dataFolder;
+    plain->mailboxDisplayNames["MB1\\"] = "Mailbox/";
+    standin::Host().displayNameOverride = [plain](const std::string& id) -> std::string {
+        if (id == "MB1\\" || id.back() != '\\') return plain->DisplayNameOf(id);
+        return "Mailbox/v2-" + id;
+    };
+}
+
+}  // namespace
+
+TEST_F(CatalogueTest, SpecialDirectoriesGetTheirNamesAndHashOrUnknownBangDirectoriesNoRecord) {
+    Dirs({"MB1\\!!!!Inbox", "MB1\\!Trash", "MB1\\#Hidden\\Deep", "MB1\\Plain", "MB1\\!Other\\Child",
+          "MB1\\a!b"});
+    Build();
+    const std::vector<std::string> walked = Ids();
+    const std::set<std::string> ids(walked.begin(), walked.end());
+    EXPECT_EQ((std::set<std::string>{"MB1\\!!!!Inbox\\", "MB1\\!Trash\\", "MB1\\Plain\\", "MB1\\!Other\\Child\\",
+                                     "MB1\\a!b\\"}),
+              ids);
+    EXPECT_EQ(Walked("受信箱", "受信箱", "MB1\\!!!!Inbox\\", "受信箱"), *Find("MB1\\!!!!Inbox\\"));
+    EXPECT_EQ(Walked("ごみ箱", "ごみ箱", "MB1\\!Trash\\", "ごみ箱"), *Find("MB1\\!Trash\\"));
+    EXPECT_EQ(Walked("Plain", "PLAIN", "MB1\\Plain\\", "Plain"), *Find("MB1\\Plain\\"));
+    EXPECT_EQ(Walked("Child", "CHILD", "MB1\\!Other\\Child\\", "!Other/Child"), *Find("MB1\\!Other\\Child\\"));
+    EXPECT_EQ("a!b", Find("MB1\\a!b\\")->name);
+    EXPECT_FALSE(HasList("MB1\\")) << "no list file without UseCache";
+}
+
+TEST_F(CatalogueTest, UseCacheWritesEachWalkedDirectorysListFile) {
+    Dirs({"MB1\\Work\\Plans", "MB1\\Misc", "MB1\\!!!Sent", "MB1\\!Junk", "MB1\\#Hidden\\Deep"});
+    testing_support::WriteFileBytes(data + "MB1\\notes.txt", "x");
+    Build(true);
+    const std::string root = ListBytes("MB1\\");
+    EXPECT_EQ((std::vector<std::string>{"!!!Sent", "!Junk", "Misc", "Work"}), SortedLines(root)) << root;
+    EXPECT_EQ(4u * 2 + std::string("!!!Sent!JunkMiscWork").size(), root.size()) << "only CR LF line ends";
+    EXPECT_EQ("Plans\r\n", ListBytes("MB1\\Work\\"));
+    for (const char* leaf : {"MB1\\Work\\Plans\\", "MB1\\Misc\\", "MB1\\!!!Sent\\", "MB1\\!Junk\\"}) {
+        EXPECT_TRUE(HasList(leaf)) << leaf;
+        EXPECT_EQ("", ListBytes(leaf)) << leaf;
+    }
+    EXPECT_FALSE(HasList("MB1\\#Hidden\\"));
+    // The walk went in the file's order, each folder before its subfolders.
+    const std::vector<std::string> walked = Ids();
+    std::vector<std::string> expected;
+    std::size_t start = 0;
+    while (start < root.size()) {
+        const std::size_t end = root.find("\r\n", start);
+        const std::string name = root.substr(start, end - start);
+        if (name != "!Junk") expected.push_back("MB1\\" + name + "\\");
+        if (name == "Work") expected.push_back("MB1\\Work\\Plans\\");
+        start = end + 2;
+    }
+    EXPECT_EQ(expected, walked);
+}
+
+TEST_F(CatalogueTest, PresentListFilesAreTrustedWithoutUseCache) {
+    Dirs({"MB1\\Work\\Sub", "MB1\\Unlisted"});
+    // A bare LF and a last line without line end both count.
+    WriteList("MB1\\", "Gone\r\nWork\nZed");
+    WriteList("MB1\\Work\\", "");
+    Build(false);
+    EXPECT_EQ((std::vector<std::string>{"MB1\\Gone\\", "MB1\\Work\\", "MB1\\Zed\\"}), Ids());
+    EXPECT_EQ("Gone", Find("MB1\\Gone\\")->displayPath);
+    EXPECT_FALSE(HasList("MB1\\Gone\\"));
+    EXPECT_EQ("Gone\r\nWork\nZed", ListBytes("MB1\\")) << "never rewritten";
+}
+
+TEST_F(CatalogueTest, FirstBuildPutsInboxSpecialRunIniFoldersAndTheRestInThatOrder) {
+    Dirs({"MB1\\!!!!Inbox", "MB1\\!!!Sent\\Sub", "MB1\\!Junk\\Kid", "MB1\\!Trash", "MB1\\Alpha", "MB1\\!!!Draft",
+          "MB1\\Beta"});
+    WriteList("MB1\\", "!!!!Inbox\r\n!!!Sent\r\n!Junk\r\n!Trash\r\nAlpha\r\n!!!Draft\r\nBeta\r\n");
+    Ini("#Inbox.ini", "受信箱");
+    Ini("#News.ini", nullptr);
+    Ini("#alpha.ini", "alpha list");
+    Ini("#Gone.ini", "");
+    Build();
+    const FolderList expected = {
+        IniRecord("受信箱", "受信箱", "MB1\\#Inbox.ini", "受信箱"),
+        Walked("受信箱", "受信箱", "MB1\\!!!!Inbox\\", "受信箱"),
+        Walked("送信済み", "送信済み", "MB1\\!!!Sent\\", "送信済み"),
+        Walked("Sub", "SUB", "MB1\\!!!Sent\\Sub\\", "送信済み/Sub"),
+        Walked("Kid", "KID", "MB1\\!Junk\\Kid\\", "!Junk/Kid"),
+        Walked("ごみ箱", "ごみ箱", "MB1\\!Trash\\", "ごみ箱"),
+        IniRecord("alpha list", "ALPHA LIST", "MB1\\#alpha.ini", "alpha list"),
+        IniRecord("News", "NEWS", "MB1\\#News.ini", "News"),
+        Walked("Alpha", "ALPHA", "MB1\\Alpha\\", "Alpha"),
+        Walked("草稿", "草稿", "MB1\\!!!Draft\\", "草稿"),
+        Walked("Beta", "BETA", "MB1\\Beta\\", "Beta"),
+    };
+    EXPECT_EQ(expected, list);
+}
+
+TEST_F(CatalogueTest, UnchangedRebuildKeepsEveryRecordEvenWithOtherDisplayNames) {
+    Dirs({"MB1\\!!!Sent", "MB1\\Work\\Plans", "MB1\\Misc"});
+    WriteList("MB1\\", "!!!Sent\r\nWork\r\nMisc\r\n");
+    Ini("#Inbox.ini", "受信箱");
+    Ini("#News.ini", nullptr);
+    Build();
+    const FolderList before = list;
+    ASSERT_EQ(6u, before.size());
+    const FolderRecord* storage = list.data();
+    ShowOtherDisplayNames(data);
+    Build();
+    EXPECT_EQ(before, list);
+    EXPECT_EQ(storage, list.data()) << "the list was not reallocated";
+}
+
+TEST_F(CatalogueTest, RemovalAtTheEndErasesOnlyTheTail) {
+    Dirs({"MB1\\A", "MB1\\B", "MB1\\C"});
+    WriteList("MB1\\", "A\r\nB\r\nC\r\n");
+    Build();
+    WriteList("MB1\\", "A\r\nB\r\n");
+    ShowOtherDisplayNames(data);
+    Build();
+    EXPECT_EQ((FolderList{Walked("A", "A", "MB1\\A\\", "A"), Walked("B", "B", "MB1\\B\\", "B")}), list);
+}
+
+TEST_F(CatalogueTest, ChangeInTheMiddleRebuildsFromThereAndReinsertsIniFolders) {
+    Dirs({"MB1\\!Trash", "MB1\\A", "MB1\\B", "MB1\\C", "MB1\\X"});
+    WriteList("MB1\\", "!Trash\r\nA\r\nB\r\nC\r\n");
+    Ini("#News.ini", nullptr);
+    Build();
+    WriteList("MB1\\", "!Trash\r\nA\r\nX\r\nC\r\n");
+    ShowOtherDisplayNames(data);
+    Build();
+    const FolderList expected = {
+        Walked("ごみ箱", "ごみ箱", "MB1\\!Trash\\", "ごみ箱"),
+        IniRecord("News", "NEWS", "MB1\\#News.ini", "News"),
+        Walked("A", "A", "MB1\\A\\", "A"),
+        Walked("X", "X", "MB1\\X\\", "v2-MB1\\X\\"),
+        Walked("C", "C", "MB1\\C\\", "v2-MB1\\C\\"),
+    };
+    EXPECT_EQ(expected, list);
+}
+
+TEST_F(CatalogueTest, NewIniFolderIsInsertedAtItsSortedPlace) {
+    Dirs({"MB1\\!!!Sent", "MB1\\Work"});
+    WriteList("MB1\\", "!!!Sent\r\nWork\r\n");
+    Ini("#a.ini", "Apple");
+    Ini("#c.ini", "Cherry");
+    Build();
+    const FolderRecord apple = list[1];
+    Ini("#b.ini", "Banana");
+    Build();
+    std::vector<std::string> expected = {"MB1\\!!!Sent\\", "MB1\\#a.ini", "MB1\\#b.ini", "MB1\\#c.ini",
+                                         "MB1\\Work\\"};
+    EXPECT_EQ(expected, Ids());
+    EXPECT_EQ(apple, list[1]);
+    EXPECT_EQ(IniRecord("Banana", "BANANA", "MB1\\#b.ini", "Banana"), list[2]);
+}
+
+TEST_F(CatalogueTest, IniFoldersThatAllVanishStayUntilAWalkMismatch) {
+    Dirs({"MB1\\Work"});
+    Ini("#News.ini", nullptr);
+    Build();
+    ASSERT_EQ(2u, list.size());
+    DeleteFileA((data + "MB1\\#News.ini").c_str());
+    Build();
+    EXPECT_EQ((std::vector<std::string>{"MB1\\#News.ini", "MB1\\Work\\"}), Ids());
+}
+
+TEST_F(CatalogueTest, ChangeOfMailboxRebuildsEverything) {
+    Dirs({"MB1\\A", "MB1\\B", "MB2\\C\\D"});
+    Ini("#News.ini", nullptr);
+    Build();
+    standin::Host().currentMailBox = "MB2\\";
+    standin::Host().mailboxDisplayNames["MB2\\"] = "Other/";
+    Build();
+    EXPECT_EQ((FolderList{Walked("C", "C", "MB2\\C\\", "C"), Walked("D", "D", "MB2\\C\\D\\", "C/D")}), list);
+}
+
+TEST_F(CatalogueTest, SecondIniFolderDisplayedAsInboxIsAnOrdinaryIniRecord) {
+    Dirs({"MB1\\Work"});
+    Ini("#In1.ini", "受信箱");
+    Ini("#In2.ini", "受信箱");
+    Build();
+    ASSERT_EQ(3u, list.size());
+    EXPECT_TRUE(list[0].isIniFolder);
+    EXPECT_TRUE(list[1].isIniFolder);
+    EXPECT_EQ("受信箱", list[0].displayPath);
+    EXPECT_EQ("受信箱", list[1].name);
+    EXPECT_NE(list[0].folderId, list[1].folderId);
+    EXPECT_EQ("MB1\\Work\\", list[2].folderId);
+}
+
+TEST_F(CatalogueTest, ListLinesNamingTheSameDirectoryOrItsParentMakeRecordsButAreNotWalked) {
+    Dirs({"MB1\\A"});
+    WriteList("MB1\\", "\r\n.\r\n..\r\nA\r\n");
+    Build();
+    EXPECT_EQ((std::vector<std::string>{"MB1\\\\", "MB1\\.\\", "MB1\\..\\", "MB1\\A\\"}), Ids());
+}
+
+TEST_F(CatalogueTest, SelfReferringListFilesEndAtThePathLimitWithoutCutPaths) {
+    // Each level names the mailbox again through its parent.
+    WriteList("MB1\\", "..\\MB1\r\n");
+    Build();
+    ASSERT_FALSE(list.empty());
+    ASSERT_LT(list.size(), 130u);
+    for (const FolderRecord& r : list) {
+        EXPECT_EQ('\\', r.folderId.back());
+        EXPECT_EQ(0u, (r.folderId.size() - 4) % 7) << r.folderId;
+    }
+    // The last record is the first whose list file no longer fits.
+    const std::string& deepest = list.back().folderId;
+    EXPECT_GT(data.size() + deepest.size() + std::string("Folder.lst").size(), 259u);
+    EXPECT_LE(data.size() + deepest.size() - 7 + std::string("Folder.lst").size(), 259u);
+}
+
+TEST_F(CatalogueTest, DisplayNameShorterThanTheMailboxsGivesAnEmptyPath) {
+    Dirs({"MB1\\Work"});
+    standin::Host().displayNameOverride = [](const std::string& id) -> std::string {
+        return id == "MB1\\" ? "Mailbox/" : "W";
+    };
+    Build();
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ("", list[0].displayPath);
+    EXPECT_EQ("Work", list[0].name);
+}
+
+TEST_F(CatalogueTest, HostWithoutDataFolderEmptiesTheListAndTouchesNoOtherDirectory) {
+    Dirs({"MB1\\Work"});
+    Build();
+    ASSERT_EQ(1u, list.size());
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(current), current);
+    SetCurrentDirectoryA(data.c_str());
+    standin::Host().textFault = standin::TextFault::Null;
+    Build(true);
+    SetCurrentDirectoryA(current);
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(HasList("")) << "the current directory was walked";
+    EXPECT_FALSE(HasList("MB1\\"));
+}
+
+TEST_F(CatalogueTest, StopRequestAbandonsTheBuild) {
+    Dirs({"MB1\\Work"});
+    std::atomic<bool> stop{true};
+    tarnwick::CatalogueSettings settings;
+    settings.useCache = true;
+    settings.stopRequested = &stop;
+    tarnwick::BuildCatalogueInto(list, settings);
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(HasList("MB1\\"));
+}

@@ -1,0 +1,110 @@
+#include "shell/config.h"
+#include "shell/plugin_paths.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        iniPath = temp.path() + "Tarnwick.ini";
+        ASSERT_TRUE(tarnwick::SetIniFilePathFromModulePath((temp.path() + "Tarnwick.dll").c_str()));
+        tarnwick::Config() = tarnwick::PluginConfig{};
+    }
+    TempDir temp;
+    std::string iniPath;
+};
+
+}  // namespace
+
+TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
+    tarnwick::ReadPluginConfig();
+    const tarnwick::PluginConfig& c = tarnwick::Config();
+    EXPECT_EQ(0, c.window.width);
+    EXPECT_EQ(0, c.window.column1);
+    EXPECT_EQ(0, c.useCache);
+    EXPECT_EQ(0, c.deleteCache);
+    EXPECT_EQ(1, c.useUpdateThread);
+    EXPECT_EQ(10, c.firstWaitingTime);
+    EXPECT_EQ(60, c.updateInterval);
+    EXPECT_EQ(0, c.dialogMode);
+    EXPECT_EQ(0, c.modalDialog);
+    EXPECT_EQ(15, c.historyMax);
+}
+
+TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
+    WriteFileBytes(iniPath,
+                   "[window]\r\nwidth=300\r\nHeight=200\r\nColumn0=50\r\nColumn1=60\r\n"
+                   "[Config]\r\nUseCache=1\r\nDeleteCache=2\r\nUseUpateThread=0\r\nFirstWaitingTime=3\r\n"
+                   "UpdateInterval=4\r\nDialogMode=5\r\nModalDialog=6\r\nHistoryMax=7\r\n"
+                   "UseUpdateThread=9\r\n");
+    tarnwick::ReadPluginConfig();
+    const tarnwick::PluginConfig& c = tarnwick::Config();
+    EXPECT_EQ(300, c.window.width);  // section and key names ignore case
+    EXPECT_EQ(200, c.window.height);
+    EXPECT_EQ(50, c.window.column0);
+    EXPECT_EQ(60, c.window.column1);
+    EXPECT_EQ(1, c.useCache);
+    EXPECT_EQ(2, c.deleteCache);
+    EXPECT_EQ(0, c.useUpdateThread);  // only the historical spelling counts
+    EXPECT_EQ(3, c.firstWaitingTime);
+    EXPECT_EQ(4, c.updateInterval);
+    EXPECT_EQ(5, c.dialogMode);
+    EXPECT_EQ(6, c.modalDialog);
+    EXPECT_EQ(7, c.historyMax);
+}
+
+struct IntegerValueCase {
+    const char* text;
+    int expected;
+};
+
+class IntegerValueTest : public ConfigTest, public ::testing::WithParamInterface<IntegerValueCase> {};
+
+TEST_P(IntegerValueTest, ReadsAsTheProfileFunctionsDo) {
+    WriteFileBytes(iniPath, std::string("[Config]\r\nHistoryMax=") + GetParam().text + "\r\n");
+    tarnwick::ReadPluginConfig();
+    EXPECT_EQ(GetParam().expected, tarnwick::Config().historyMax) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, IntegerValueTest,
+                         ::testing::Values(IntegerValueCase{"-5", -5}, IntegerValueCase{"abc", 0},
+                                           IntegerValueCase{"12abc", 12}, IntegerValueCase{"", 15},
+                                           IntegerValueCase{"2147483647", 2147483647}, IntegerValueCase{" 8", 8}));
+
+TEST_F(ConfigTest, WindowSettingsAreWrittenAsSignedDecimals) {
+    tarnwick::Config().window = tarnwick::WindowSettings{640, -1, 0, 123};
+    tarnwick::WriteWindowSettings();
+    EXPECT_EQ("[Window]\r\nWidth=640\r\nHeight=-1\r\nColumn0=0\r\nColumn1=123\r\n", ReadFileBytes(iniPath));
+}
+
+TEST_F(ConfigTest, LongValuesAreCutToTheBuffer) {
+    WriteFileBytes(iniPath, "[History]\r\nHistory0=" + std::string(5000, 'q') + "\r\n");
+    EXPECT_EQ(std::string(1023, 'q'), tarnwick::ReadIniString("History", "History0", "", 1024));
+    EXPECT_EQ(std::string(19, 'q'), tarnwick::ReadIniString("History", "History0", "", 20));
+}
+
+TEST_F(ConfigTest, WithoutAnIniPathSettingsStayDefaultAndNothingIsWritten) {
+    const std::string tooLong = "C:\\" + std::string(300, 'x');
+    EXPECT_FALSE(tarnwick::SetIniFilePathFromModulePath(tooLong.c_str()));
+    tarnwick::Config().historyMax = 99;
+    tarnwick::ReadPluginConfig();
+    EXPECT_EQ(15, tarnwick::Config().historyMax);
+    EXPECT_EQ("Ctrl+Shift+F", tarnwick::ReadIniString("Config", "ShortCutKey", "Ctrl+Shift+F", 20));
+
+    char windowsFolder[MAX_PATH] = "";
+    GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder));
+    const std::string winIni = std::string(windowsFolder) + "\\win.ini";
+    const std::string before = ReadFileBytes(winIni);
+    tarnwick::WriteWindowSettings();
+    tarnwick::WriteIniString("Config", "ShortCutKey", "F5");
+    EXPECT_EQ(before, ReadFileBytes(winIni));
+}
