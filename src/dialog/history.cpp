@@ -93,8 +93,10 @@ LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification) {
 }
 
 const FolderRecord* RecordOfRow(HWND list, int row) {
-    const FolderList* folders = DialogState().rowSource;
-    if (!list || row < 0 || !folders || folders != DialogFolderSource().folders()) return nullptr;
+    // The catalogue itself, not a copy: rows carry positions in it, and it
+    // is gone (null) once exit has destroyed it.
+    const FolderList* folders = DialogFolderSource().folders();
+    if (!list || row < 0 || !folders) return nullptr;
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;

@@ -44,7 +44,7 @@ protected:
         menu = MakeHostMenu();
         plugin.OnMenuInit(nullptr, menu, 0);
     }
-    HWND Dialog() const { return FindWindowA(nullptr, kCaption); }
+    HWND Dialog() const { return testing_support::FindThreadWindow(kCaption); }
     HWND Box() const { return GetDlgItem(Dialog(), 1001); }
     HWND List() const { return GetDlgItem(Dialog(), 1002); }
     void Pump(DWORD ms = 40) const { testing_support::PumpMessagesFor(ms); }

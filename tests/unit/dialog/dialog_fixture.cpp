@@ -68,7 +68,7 @@ void SearchDialogTest::Open(HWND owner) {
     Pump();
 }
 
-HWND SearchDialogTest::Dialog() const { return FindWindowA(nullptr, "フォルダ検索"); }
+HWND SearchDialogTest::Dialog() const { return testing_support::FindThreadWindow("フォルダ検索"); }
 HWND SearchDialogTest::Box() const { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
 HWND SearchDialogTest::BoxEdit() const { return GetWindow(Box(), GW_CHILD); }
 HWND SearchDialogTest::List() const { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
