@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 namespace tarnwick {
 
 class CDropTarget;
@@ -66,6 +68,8 @@ void UpdateSortArrows(HWND list, int column, int state);
 LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification);
 void OpenFolderOfRow(int row, HWND list);
 void LoadSearchHistory(HWND dialog);
+// Item index of the combo box as ANSI text, cut to maxLength bytes.
+std::string ComboItemText(HWND box, int index, std::size_t maxLength);
 
 // keyboard.cpp
 LRESULT CALLBACK SearchDialogKeyHook(int code, WPARAM removeFlag, LPARAM message);

@@ -55,16 +55,6 @@ std::vector<int> StoredHistoryIndexes(int historyMax) {
     return indexes;
 }
 
-std::string ComboItemText(HWND box, int index, std::size_t maxLength) {
-    const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR || length <= 0) return std::string();
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    std::string result(text.data());
-    if (result.size() > maxLength) result.resize(maxLength);
-    return result;
-}
-
 void ChooseRowUnderCursor(HWND dialog, HWND list) {
     LVHITTESTINFO hit{};
     GetCursorPos(&hit.pt);
@@ -77,6 +67,21 @@ void ChooseRowUnderCursor(HWND dialog, HWND list) {
 
 }  // namespace
 
+std::string ComboItemText(HWND box, int index, std::size_t maxLength) {
+    // Read as Unicode: Wine's ANSI mapping of CB_GETLBTEXT faults on long items.
+    const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR || length <= 0) return std::string();
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
+    if (copied == CB_ERR || copied <= 0) return std::string();
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), &text[0], bytes, nullptr, nullptr);
+    if (text.size() > maxLength) text.resize(maxLength);
+    return text;
+}
+
 LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification) {
     switch (notification->code) {
         case LVN_COLUMNCLICK:
@@ -88,8 +93,10 @@ LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification) {
 }
 
 const FolderRecord* RecordOfRow(HWND list, int row) {
-    const FolderList* folders = DialogState().rowSource;
-    if (!list || row < 0 || !folders || folders != DialogFolderSource().folders()) return nullptr;
+    // The catalogue itself, not a copy: rows carry positions in it, and it
+    // is gone (null) once exit has destroyed it.
+    const FolderList* folders = DialogFolderSource().folders();
+    if (!list || row < 0 || !folders) return nullptr;
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;

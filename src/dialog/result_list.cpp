@@ -38,11 +38,8 @@ int ReadChosenHistoryEntry(HWND dialog, char* text) {
     HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
     const LRESULT index = SendMessageA(box, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR) return GetDlgItemTextA(dialog, IDC_SEARCH_BOX, text, kQueryBufferSize - 1);
-    const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR || length < 0) return 0;
-    std::vector<char> entry(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
-    return static_cast<int>(CopyTruncated(text, kQueryBufferSize - 1, entry.data()));
+    const std::string entry = ComboItemText(box, static_cast<int>(index), kQueryBufferSize - 2);
+    return static_cast<int>(CopyTruncated(text, kQueryBufferSize, entry.c_str()));
 }
 
 const FolderRecord* RecordAt(LPARAM position) {

@@ -123,8 +123,14 @@ void HandleSearchCommand(int code, HWND dialog, int id) {
     }
 }
 
-LRESULT OnNotify(HWND dialog, const NMHDR* header) {
+INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
     if (!header || header->idFrom != IDC_RESULT_LIST) return 0;
+    if (header->code == LVN_DELETEALLITEMS) {
+        // Nobody needs a notification per deleted row, and a refill of a long
+        // list would otherwise send one for each.
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
     return OnResultListNotify(dialog, header);
 }
 

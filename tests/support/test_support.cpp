@@ -145,4 +145,25 @@ ResourceCounts CountResources() {
     return counts;
 }
 
+namespace {
+struct CaptionSearch {
+    const char* caption;
+    HWND found;
+};
+BOOL CALLBACK MatchCaption(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<CaptionSearch*>(context);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    if (lstrcmpA(text, search->caption) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindThreadWindow(const char* caption) {
+    CaptionSearch search{caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace testing_support

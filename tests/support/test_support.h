@@ -50,6 +50,10 @@ bool PumpUntil(Predicate predicate, DWORD milliseconds) {
 void WatchFaultsIn(HMODULE module);
 long FaultsSeen();
 
+// The calling thread's top-level window with this caption: other test
+// processes on the same display may show a window of the same name.
+HWND FindThreadWindow(const char* caption);
+
 }  // namespace testing_support
 
 namespace testing_support {

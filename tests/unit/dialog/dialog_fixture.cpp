@@ -68,7 +68,7 @@ void SearchDialogTest::Open(HWND owner) {
     Pump();
 }
 
-HWND SearchDialogTest::Dialog() const { return FindWindowA(nullptr, "フォルダ検索"); }
+HWND SearchDialogTest::Dialog() const { return testing_support::FindThreadWindow("フォルダ検索"); }
 HWND SearchDialogTest::Box() const { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
 HWND SearchDialogTest::BoxEdit() const { return GetWindow(Box(), GW_CHILD); }
 HWND SearchDialogTest::List() const { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
@@ -165,9 +165,7 @@ std::vector<std::string> SearchDialogTest::History() const {
     std::vector<std::string> entries;
     const int count = static_cast<int>(SendMessageA(Box(), CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        char text[1100] = "";
-        SendMessageA(Box(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
+        entries.push_back(tarnwick::ComboItemText(Box(), i, 100000));
     }
     return entries;
 }

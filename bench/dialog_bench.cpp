@@ -1,0 +1,263 @@
+// Search dialog benchmark: with the dialog visible, the time from the search
+// box's change notification to the list repainted, for queries that match
+// nearly all, about a tenth and a handful of the folders; the time a request
+// takes to show the prepared dialog again; and, as the baseline, a bare list
+// view of the same size filled with the same rows under WM_SETREDRAW.
+//
+//   bench_dialog_bench.exe            the table
+//   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
+//                                     kept on screen S seconds (screenshots)
+#include "catalogue/catalogue.h"
+#include "common/text.h"
+#include "dialog/dialog_state.h"
+#include "dialog/search_dialog.h"
+#include "resource_ids.h"
+#include "shell/config.h"
+#include "shell/host_api.h"
+#include "shell/plugin_paths.h"
+#include "support/test_support.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+tarnwick::FolderList g_folders;
+
+tarnwick::FolderList* BenchFolders() noexcept { return &g_folders; }
+void NoRebuild() {}
+HANDLE BenchMutex() noexcept { return tarnwick::FolderListMutex(); }
+
+tarnwick::FolderRecord Record(const std::string& name, const std::string& path) {
+    tarnwick::FolderRecord record;
+    record.name = name;
+    record.searchKey = tarnwick::UpperCaseMbcs(name);
+    record.folderId = "MB1\\" + path + "\\";
+    record.displayPath = path;
+    return record;
+}
+
+// Every name contains "ol"; one in ten "Ten"; five "Rare".
+tarnwick::FolderList MakeFolders(int count) {
+    tarnwick::FolderList folders;
+    folders.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "%s%05d%s", (i % 3 == 0) ? "Folder" : "folder", i,
+                      (i % 10 == 7) ? "-Ten" : (i % 4 == 0 ? "-受信" : ""));
+        if (i % (count / 5) == 1) std::snprintf(name, sizeof(name), "Folder%05d-Rare", i);
+        char parent[32];
+        std::snprintf(parent, sizeof(parent), "Group%03d", i / 100);
+        folders.push_back(Record(name, std::string(parent) + "/" + name));
+    }
+    return folders;
+}
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool Prepare() {
+    tarnwick::HostApi() = tarnwick::CHostApi{};
+    tarnwick::BindHostApiTo(GetModuleHandleA(nullptr));
+    // The templates and the manifest come from the built plug-in beside us.
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string dll = path;
+    dll = dll.substr(0, dll.find_last_of('\\') + 1) + "Tarnwick.dll";
+    HMODULE resources = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!resources) {
+        std::fprintf(stderr, "cannot load %s for its resources\n", dll.c_str());
+        return false;
+    }
+    tarnwick::SetPluginModule(resources);
+    tarnwick::CreateFolderListMutex();
+    tarnwick::DialogFolderSource() = tarnwick::FolderSource{&BenchFolders, &NoRebuild, &BenchMutex};
+    return true;
+}
+
+HWND Dialog() { return tarnwick::DialogState().dialog; }
+HWND List() { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
+HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
+
+void Settle() { testing_support::PumpMessagesFor(30); }
+
+void ShowAll() {
+    SetWindowTextA(Box(), "");
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+    UpdateWindow(List());
+    Settle();
+}
+
+double TimeRefill(const char* query) {
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        ShowAll();
+        SetWindowTextA(Box(), query);
+        const double start = Now();
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        UpdateWindow(List());
+        runs.push_back(Now() - start);
+        Settle();
+    }
+    return Median(runs);
+}
+
+int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+void FillBare(HWND list, const std::vector<const tarnwick::FolderRecord*>& rows) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(rows[i]->name.c_str());
+        item.lParam = static_cast<LPARAM>(i);
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        LVITEMA path{};
+        path.mask = LVIF_TEXT;
+        path.iItem = static_cast<int>(i);
+        path.iSubItem = 1;
+        path.pszText = const_cast<char*>(rows[i]->displayPath.c_str());
+        SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&path));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+std::vector<const tarnwick::FolderRecord*> Matching(const char* upperQuery) {
+    std::vector<const tarnwick::FolderRecord*> rows;
+    for (const tarnwick::FolderRecord& record : g_folders) {
+        if (std::strstr(record.searchKey.c_str(), upperQuery)) rows.push_back(&record);
+    }
+    return rows;
+}
+
+double TimeBaseline(HWND bare, const char* upperQuery) {
+    const std::vector<const tarnwick::FolderRecord*> all = Matching("");
+    const std::vector<const tarnwick::FolderRecord*> rows = Matching(upperQuery);
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        FillBare(bare, all);
+        UpdateWindow(bare);
+        Settle();
+        const double start = Now();
+        FillBare(bare, rows);
+        UpdateWindow(bare);
+        runs.push_back(Now() - start);
+        Settle();
+    }
+    return Median(runs);
+}
+
+HWND MakeBareList() {
+    RECT rect{};
+    GetWindowRect(List(), &rect);
+    HWND frame = CreateWindowExA(0, "STATIC", "bare", WS_POPUP | WS_VISIBLE, 0, 0, rect.right - rect.left + 20,
+                                 rect.bottom - rect.top + 20, nullptr, nullptr, nullptr, nullptr);
+    HWND bare = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                                0, 0, rect.right - rect.left, rect.bottom - rect.top, frame, nullptr, nullptr, nullptr);
+    const char* headers[] = {"フォルダ名", "パス"};
+    for (int i = 0; i < 2; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<char*>(headers[i]);
+        column.cx = static_cast<int>(SendMessageA(List(), LVM_GETCOLUMNWIDTH, i, 0));
+        column.iSubItem = i;
+        SendMessageA(bare, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    SendMessageA(bare, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    return bare;
+}
+
+double TimeReshow() {
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        SendMessageA(Dialog(), WM_CLOSE, 0, 0);
+        Settle();
+        const double start = Now();
+        tarnwick::OpenSearchDialog(nullptr, 0);
+        UpdateWindow(Dialog());
+        runs.push_back(Now() - start);
+        Settle();
+    }
+    return Median(runs);
+}
+
+int RunTable() {
+    std::printf("| folders | query | rows | refill (ms) | baseline (ms) | ratio |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|\n");
+    std::vector<std::pair<int, double>> reshows;
+    for (int count : {1000, 10000, 50000}) {
+        g_folders = MakeFolders(count);
+        tarnwick::OpenSearchDialog(nullptr, 0);
+        Settle();
+        HWND bare = MakeBareList();
+        struct Query {
+            const char* typed;
+            const char* upper;
+            const char* label;
+        } queries[] = {{"ol", "OL", "nearly all"}, {"ten", "TEN", "a tenth"}, {"rare", "RARE", "a handful"}};
+        for (const Query& q : queries) {
+            const double refill = TimeRefill(q.typed);
+            const int rows = RowCount();
+            const double baseline = TimeBaseline(bare, q.upper);
+            std::printf("| %d | %s \"%s\" | %d | %.1f | %.1f | %.2f |\n", count, q.label, q.typed, rows, refill, baseline,
+                        refill / baseline);
+            std::fflush(stdout);
+        }
+        DestroyWindow(GetParent(bare));
+        reshows.emplace_back(count, TimeReshow());
+        tarnwick::DestroySearchDialog();
+        Settle();
+    }
+    std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again (ms) |\n|---:|---:|\n");
+    for (const auto& r : reshows) std::printf("| %d | %.1f |\n", r.first, r.second);
+    return 0;
+}
+
+int RunShow(int seconds) {
+    const char* names[][2] = {{"受信箱", "受信箱"}, {"送信箱", "送信箱"}, {"ゴミ箱", "ゴミ箱"},
+                              {"Work", "Work"}, {"Plans", "Work/Plans"}, {"plan b", "Work/plan b"},
+                              {"Planning 2026", "Work/Projects/Planning 2026"}, {"プラン", "個人/プラン"},
+                              {"Archive", "Archive"}, {"Newsletters", "Archive/Newsletters"}};
+    for (const auto& n : names) g_folders.push_back(Record(n[0], n[1]));
+    tarnwick::OpenSearchDialog(nullptr, 0);
+    Settle();
+    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = List();
+    click.hdr.idFrom = IDC_RESULT_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = 0;
+    SendMessageA(Dialog(), WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    (void)header;
+    testing_support::PumpMessagesFor(static_cast<DWORD>(seconds) * 1000);
+    tarnwick::DestroySearchDialog();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!Prepare()) return 1;
+    if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]));
+    return RunTable();
+}

@@ -1,0 +1,259 @@
+// The search dialog through the real DLL in the stand-in host: the menu
+// command and shortcut key, a search over real folders, and what exit writes.
+#include "support/plugin_fixture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using testing_support::PluginHostTest;
+
+namespace {
+
+constexpr char kCaption[] = "フォルダ検索";
+const std::string kMenuTextPadded = std::string("フォルダ検索(&S)") + std::string(34, ' ');
+
+HMENU MakeHostMenu() {
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
+    return menu;
+}
+
+std::string MenuItemText(HMENU menu, int position) {
+    char text[200] = "";
+    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
+    return text;
+}
+
+}  // namespace
+
+class SearchDialogHostTest : public PluginHostTest {
+protected:
+    void TearDown() override {
+        if (menu) DestroyMenu(menu);
+        PluginHostTest::TearDown();
+    }
+
+    void StartWithMenu(const std::string& ini = std::string()) {
+        if (!ini.empty()) WriteIni(ini);
+        StartPlugin();
+        menu = MakeHostMenu();
+        plugin.OnMenuInit(nullptr, menu, 0);
+    }
+    HWND Dialog() const { return testing_support::FindThreadWindow(kCaption); }
+    HWND Box() const { return GetDlgItem(Dialog(), 1001); }
+    HWND List() const { return GetDlgItem(Dialog(), 1002); }
+    void Pump(DWORD ms = 40) const { testing_support::PumpMessagesFor(ms); }
+    bool PressShortcut() {
+        const int result = plugin.OnKeyDispatch(nullptr, 'F', 96);
+        Pump();
+        return result == 1;
+    }
+    void Type(const std::string& text) const {
+        for (unsigned char c : text) {
+            PostMessageA(GetFocus(), WM_CHAR, c, 1);
+            Pump(5);
+        }
+        Pump();
+    }
+    void PressKey(UINT vk) const {
+        HWND focus = GetFocus();
+        PostMessageA(focus, WM_KEYDOWN, vk, 1);
+        PostMessageA(focus, WM_KEYUP, vk, 0xC0000001u);
+        Pump();
+    }
+    std::vector<std::pair<std::string, std::string>> Rows() const {
+        std::vector<std::pair<std::string, std::string>> rows;
+        const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[2][300] = {};
+            for (int column = 0; column < 2; ++column) {
+                LVITEMA item{};
+                item.iSubItem = column;
+                item.pszText = text[column];
+                item.cchTextMax = sizeof(text[column]);
+                SendMessageA(List(), LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            }
+            rows.emplace_back(text[0], text[1]);
+        }
+        return rows;
+    }
+    HMENU menu = nullptr;
+};
+
+TEST_F(SearchDialogHostTest, MenuInitAddsSeparatorAndPaddedItemWithTheKeyText) {
+    StartWithMenu();
+    HMENU tools = GetSubMenu(menu, 1);
+    ASSERT_EQ(2, GetMenuItemCount(tools));
+    EXPECT_EQ(MFT_SEPARATOR, GetMenuState(tools, 0, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(kMenuTextPadded + "Ctrl+Shift+F", MenuItemText(tools, 1));
+    EXPECT_EQ(50u, kMenuTextPadded.size());
+    ASSERT_EQ(1u, standin::Host().commands.size());
+    EXPECT_EQ("フォルダを検索する", standin::Host().commands[0].description);
+    EXPECT_EQ(0, standin::Host().commands[0].target);
+    EXPECT_EQ(standin::Host().commands[0].id, GetMenuItemID(tools, 1));
+    // Menu type 1 is not the main window's menu: nothing is added.
+    EXPECT_EQ(0, plugin.OnMenuInit(nullptr, menu, 1));
+    EXPECT_EQ(2, GetMenuItemCount(tools));
+    EXPECT_EQ(1u, standin::Host().commands.size());
+    // Each type-0 call adds another pair.
+    plugin.OnMenuInit(nullptr, menu, 0);
+    EXPECT_EQ(4, GetMenuItemCount(tools));
+    ExitAndUnload();
+}
+
+TEST_F(SearchDialogHostTest, InvalidKeyTextLeavesThePaddedTextAndNoKey) {
+    StartWithMenu("[Config]\r\nShortCutKey=ctrl+shift+f\r\n");
+    EXPECT_EQ(kMenuTextPadded, MenuItemText(GetSubMenu(menu, 1), 1));
+    EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));
+    EXPECT_EQ(nullptr, Dialog());
+    // The menu command still opens the dialog.
+    standin::Host().commands[0].callback(nullptr, 0);
+    Pump();
+    EXPECT_NE(nullptr, Dialog());
+    ExitAndUnload();
+}
+
+TEST_F(SearchDialogHostTest, ShortcutDispatchMatchesExactlyAndOnlyAfterMenuInit) {
+    StartPlugin();
+    EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));  // before any menu init
+    menu = MakeHostMenu();
+    plugin.OnMenuInit(nullptr, menu, 1);
+    EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));  // type 1 parses nothing
+    plugin.OnMenuInit(nullptr, menu, 0);
+    struct Case {
+        HWND first;
+        int key;
+        int shift;
+    };
+    const Case misses[] = {{nullptr, 'F', 32}, {nullptr, 'F', 97}, {nullptr, 'G', 96},
+                           {nullptr, 'f', 96}, {reinterpret_cast<HWND>(1), 'F', 96}};
+    standin::Host().ClearCalls();
+    for (const Case& c : misses) EXPECT_EQ(0, plugin.OnKeyDispatch(c.first, c.key, c.shift)) << c.key << " " << c.shift;
+    EXPECT_EQ(nullptr, Dialog());
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_GetWindowHandles").empty());
+    EXPECT_TRUE(PressShortcut());
+    EXPECT_NE(nullptr, Dialog());
+    EXPECT_FALSE(standin::Host().CallsTo("BKA_GetWindowHandles").empty());
+    ExitAndUnload();
+}
+
+TEST_F(SearchDialogHostTest, DialogModeMakesTheHostsMainWindowTheOwner) {
+    HWND main = CreateWindowA("STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    standin::Host().windows[0] = main;
+    StartWithMenu("[Config]\r\nDialogMode=1\r\nModalDialog=1\r\n");
+    ASSERT_TRUE(PressShortcut());
+    EXPECT_EQ(main, GetWindow(Dialog(), GW_OWNER));
+    EXPECT_FALSE(IsWindowEnabled(main));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    ExitAndUnload();
+    DestroyWindow(main);
+}
+
+TEST_F(SearchDialogHostTest, SearchOverRealFoldersOpensTheChosenOne) {
+    testing_support::MakeDirs(dataFolder, "MB1\\Work\\Plans");
+    testing_support::MakeDirs(dataFolder, "MB1\\Work\\plan b");
+    testing_support::MakeDirs(dataFolder, "MB1\\Archive");
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\n");
+    ASSERT_TRUE(PressShortcut());
+    ASSERT_NE(nullptr, Dialog());
+    const auto all = Rows();
+    EXPECT_EQ(4u, all.size());
+    Type("PLAN");
+    const auto rows = Rows();
+    ASSERT_EQ(2u, rows.size()) << (rows.empty() ? "" : rows[0].first);
+    const int planB = rows[0].first == "plan b" ? 0 : 1;
+    EXPECT_EQ("Plans", rows[1 - planB].first);
+    EXPECT_EQ("plan b", rows[planB].first);
+    EXPECT_EQ("Work/plan b", rows[planB].second);
+    PressKey(VK_TAB);
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(List(), LVM_SETITEMSTATE, planB, reinterpret_cast<LPARAM>(&item));
+    standin::Host().ClearCalls();
+    PressKey(VK_RETURN);
+    const auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("MB1\\Work\\plan b\\", calls[0].text);
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+    ExitAndUnload();
+}
+
+TEST_F(SearchDialogHostTest, ReshowRebuildsTheCatalogue) {
+    testing_support::MakeDirs(dataFolder, "MB1\\Work");
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\n");
+    ASSERT_TRUE(PressShortcut());
+    const std::size_t before = Rows().size();
+    PressKey(VK_ESCAPE);
+    ASSERT_FALSE(IsWindowVisible(Dialog()));
+    testing_support::MakeDirs(dataFolder, "MB1\\Later");
+    ASSERT_TRUE(PressShortcut());
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+    EXPECT_EQ(before + 1, Rows().size());
+    ExitAndUnload();
+}
+
+TEST_F(SearchDialogHostTest, ExitWritesHistorySizeAndWidthsOfTheLastClose) {
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\n[History]\r\nHistory0=old\r\nHistory20=kept\r\n");
+    ASSERT_TRUE(PressShortcut());
+    Type("abc");
+    PressKey(VK_ESCAPE);
+    RECT rect{};
+    GetWindowRect(Dialog(), &rect);
+    MoveWindow(Dialog(), rect.left, rect.top, 444, 333, TRUE);
+    SendMessageA(List(), LVM_SETCOLUMNWIDTH, 0, 111);
+    SendMessageA(List(), LVM_SETCOLUMNWIDTH, 1, 99);
+    PressKey(VK_TAB);
+    PressKey(VK_ESCAPE);
+    ASSERT_FALSE(IsWindowVisible(Dialog()));
+    // Shown again and changed, but exit keeps the values of the last close.
+    ASSERT_TRUE(PressShortcut());
+    MoveWindow(Dialog(), rect.left, rect.top, 600, 500, TRUE);
+    ExitAndUnload();
+    const std::string ini = IniText();
+    EXPECT_NE(std::string::npos, ini.find("Width=444\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("Height=333\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("Column0=111\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("Column1=99\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("History0=old\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("History20=kept\r\n")) << ini;
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+}
+
+TEST_F(SearchDialogHostTest, NoHookOutlivesThePlugin) {
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\n");
+    ASSERT_TRUE(PressShortcut());
+    ExitAndUnload();
+    EXPECT_EQ(nullptr, Dialog());
+    HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    SetFocus(edit);
+    Type("ok");
+    PressKey(VK_ESCAPE);
+    char text[10] = "";
+    GetWindowTextA(edit, text, sizeof(text));
+    EXPECT_STREQ("ok", text);
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+    DestroyWindow(edit);
+}
+
+TEST_F(SearchDialogHostTest, AShownDialogBlocksASecondOpenUntilClosed) {
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\n");
+    ASSERT_TRUE(PressShortcut());
+    HANDLE flag = OpenMutexA(SYNCHRONIZE, FALSE, "Tarnwick Mutex for Multiple Dialog Supression");
+    ASSERT_NE(nullptr, flag);
+    CloseHandle(flag);
+    Type("wo");
+    ASSERT_TRUE(PressShortcut());
+    char text[20] = "";
+    GetWindowTextA(Box(), text, sizeof(text));
+    EXPECT_STREQ("wo", text);
+    PressKey(VK_TAB);
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(nullptr, OpenMutexA(SYNCHRONIZE, FALSE, "Tarnwick Mutex for Multiple Dialog Supression"));
+    ExitAndUnload();
+}

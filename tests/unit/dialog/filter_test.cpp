@@ -1,0 +1,152 @@
+// The incremental filter and the column sort, driven by keys and clicks.
+#include "dialog_fixture.h"
+
+#include <commctrl.h>
+
+namespace dialog_test {
+
+using NameList = std::vector<std::string>;
+
+TEST_F(SearchDialogTest, TypingNarrowsCaseInsensitivelyOnTheNameOnly) {
+    NextCatalogue().push_back(Folder("Notes", "Work/Notes"));
+    Open();
+    Type("wor");
+    EXPECT_EQ(NameList{"Work"}, Names());  // not "Plans" or "Notes", whose parent is Work
+    EXPECT_EQ(std::vector<LPARAM>{1}, ItemData());
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    Type("PL");
+    EXPECT_EQ((NameList{"Plans", "plan b", "Planb"}), Names());
+    EXPECT_EQ((std::vector<LPARAM>{2, 3, 4}), ItemData());
+    EXPECT_EQ(-1, SelectedRow());
+}
+
+TEST_F(SearchDialogTest, SpaceIsPartOfTheQuery) {
+    Open();
+    Type("plan b");
+    EXPECT_EQ(NameList{"plan b"}, Names());
+    Type("x");
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(SearchDialogTest, FullWidthLettersMatchInAnyCase) {
+    NextCatalogue() = {Folder("ＡＢＣ", "ＡＢＣ"), Folder("ａｂｄ", "ａｂｄ"), Folder("受信箱", "受信箱")};
+    Open();
+    TypeWide(L"\xFF41\xFF42");  // full-width "ab"
+    EXPECT_EQ(BoxText(), "ａｂ");
+    EXPECT_EQ((NameList{"ＡＢＣ", "ａｂｄ"}), Names());
+    SetWindowTextA(Box(), "");
+    Type("");
+    TypeWide(L"\x4FE1");  // 信
+    EXPECT_EQ(NameList{"受信箱"}, Names());
+}
+
+TEST_F(SearchDialogTest, ThreeHeaderClicksCycleAscendingDescendingAndCatalogueOrder) {
+    Open();
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"Archive", "Planb", "Plans", "Work", "plan b", "受信箱"}), Names());
+    EXPECT_EQ(HDF_SORTUP, HeaderFormat(0));
+    EXPECT_EQ(0, HeaderFormat(1));
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"受信箱", "plan b", "Work", "Plans", "Planb", "Archive"}), Names());
+    EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(0));
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"受信箱", "Work", "Plans", "plan b", "Planb", "Archive"}), Names());
+    EXPECT_EQ(0, HeaderFormat(0));
+    EXPECT_EQ(0, HeaderFormat(1));
+}
+
+TEST_F(SearchDialogTest, ClickingThePathColumnMovesTheSortAndTheArrow) {
+    Open();
+    ClickHeader(0);
+    ClickHeader(1);
+    EXPECT_EQ(0, HeaderFormat(0));
+    EXPECT_EQ(HDF_SORTUP, HeaderFormat(1));
+    std::vector<std::string> paths;
+    for (const Row& row : Rows()) paths.push_back(row.second);
+    EXPECT_EQ((NameList{"Archive", "Planb", "Work", "Work/Plans", "Work/plan b", "受信箱"}), paths);
+}
+
+TEST_F(SearchDialogTest, TypingKeepsTheActiveSort) {
+    Open();
+    ClickHeader(0);
+    ClickHeader(0);
+    Type("p");
+    EXPECT_EQ((NameList{"plan b", "Plans", "Planb"}), Names());
+    EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(0));
+}
+
+TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
+    UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
+    Open();
+    SendMessageA(Box(), CB_SETCURSEL, 1, 0);
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_SELENDOK), reinterpret_cast<LPARAM>(Box()));
+    EXPECT_EQ((NameList{"Plans", "plan b", "Planb"}), Names());
+}
+
+TEST_F(SearchDialogTest, HistoryChoiceWithNothingSelectedFiltersByTheBoxText) {
+    Open();
+    Type("arc");
+    SendMessageA(Box(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(Box(), "wo");
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_SELENDOK), reinterpret_cast<LPARAM>(Box()));
+    EXPECT_EQ(NameList{"Work"}, Names());
+}
+
+TEST_F(SearchDialogTest, LongQueryIsCutWithoutHarm) {
+    NextCatalogue().push_back(Folder(std::string(1500, 'a'), "long"));
+    Open();
+    SetWindowTextA(Box(), std::string(1400, 'a').c_str());
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+    EXPECT_EQ(std::vector<LPARAM>{6}, ItemData());
+}
+
+TEST(CompareResultRows, OrdersByCodePageCharacterCodesWithPrefixesFirst) {
+    tarnwick::FolderList folders = {Folder("b", "1"), Folder("B", "2"), Folder("受", "3"), Folder("ba", "4"),
+                                    Folder("ｱ", "5")};
+    HWND list = CreateWindowA(WC_LISTVIEWA, "", LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    tarnwick::FillResultList(list, folders, nullptr);
+    tarnwick::DialogState().sortState[0] = tarnwick::kSortAscending;
+    EXPECT_LT(tarnwick::CompareResultRows(1, 0, 0), 0);  // "B" before "b"
+    EXPECT_LT(tarnwick::CompareResultRows(0, 3, 0), 0);  // "b" before "ba"
+    EXPECT_LT(tarnwick::CompareResultRows(4, 2, 0), 0);  // single-byte kana before a double-byte character
+    EXPECT_EQ(0, tarnwick::CompareResultRows(0, 0, 0));
+    tarnwick::DialogState().sortState[0] = tarnwick::kSortDescending;
+    EXPECT_GT(tarnwick::CompareResultRows(1, 0, 0), 0);
+    tarnwick::DialogState().sortState[0] = tarnwick::kSortNone;
+    EXPECT_GT(tarnwick::CompareResultRows(3, 1, 0), 0);  // catalogue order
+    tarnwick::DialogState().sortState[0] = tarnwick::kSortAscending;
+    EXPECT_EQ(0, tarnwick::CompareResultRows(0, 99, 0));  // no such record: no order, no fault
+    DestroyWindow(list);
+}
+
+TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
+    tarnwick::FolderList folders = {Folder("Alpha", "X/Alpha"), Folder("beta", "Alpha/beta"), Folder("ALP", "ALP")};
+    HWND list = CreateWindowA(WC_LISTVIEWA, "", LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    LVCOLUMNA column{};
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    struct Case {
+        const char* query;
+        std::vector<LPARAM> positions;
+    };
+    const Case cases[] = {{nullptr, {0, 1, 2}}, {"", {0, 1, 2}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
+                          {"X", {}}};
+    for (const Case& c : cases) {
+        tarnwick::FillResultList(list, folders, c.query);
+        std::vector<LPARAM> positions;
+        const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            LVITEMA item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = i;
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            positions.push_back(item.lParam);
+        }
+        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)");
+    }
+    DestroyWindow(list);
+}
+
+}  // namespace dialog_test

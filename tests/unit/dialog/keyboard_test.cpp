@@ -1,0 +1,132 @@
+// Keys and clicks as a user gives them, through the host-like message loop:
+// the hook is what makes Tab, Escape and Enter work.
+#include "dialog_fixture.h"
+
+#include <commctrl.h>
+
+namespace dialog_test {
+
+TEST_F(SearchDialogTest, EscapeEmptiesABoxWithTextThenASecondEscapeCloses) {
+    Open();
+    ClickHeader(0);
+    Type("pl");
+    ASSERT_EQ(3u, Rows().size());
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+    EXPECT_EQ("", BoxText());
+    EXPECT_EQ((std::vector<std::string>{"Archive", "Planb", "Plans", "Work", "plan b", "受信箱"}), Names());
+    EXPECT_EQ(HDF_SORTUP, HeaderFormat(0));
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(Dialog()));
+    EXPECT_FALSE(SearchDialogMutexExists());
+    EXPECT_TRUE(OtherThreadCanTakeFolderListMutex());
+}
+
+TEST_F(SearchDialogTest, EscapeInTheListClosesEvenWithText) {
+    Open();
+    Type("pl");
+    PressKey(VK_TAB);
+    EXPECT_EQ(List(), GetFocus());
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(Dialog()));
+}
+
+TEST_F(SearchDialogTest, ShiftTabAndTabMoveBetweenBoxAndList) {
+    Open();
+    PressKey(VK_TAB);
+    EXPECT_EQ(List(), GetFocus());
+    PressKey(VK_TAB);
+    EXPECT_EQ(BoxEdit(), GetFocus());
+}
+
+TEST_F(SearchDialogTest, EnterInTheListOpensTheSelectedFolderAndRecordsTheQuery) {
+    Open();
+    Type("pl");
+    PressKey(VK_TAB);
+    SelectRow(1);
+    standin::Host().ClearCalls();
+    PressKey(VK_RETURN);
+    const auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("MB1\\Work/plan b\\", calls[0].text);
+    EXPECT_EQ(std::vector<std::string>{"pl"}, History());
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+    EXPECT_EQ(3u, Rows().size());
+    EXPECT_EQ(1, SelectedRow());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(2u, standin::Host().CallsTo("BKA_SetCurrentFolder").size());
+    EXPECT_EQ(std::vector<std::string>{"pl"}, History());
+}
+
+TEST_F(SearchDialogTest, EnterInTheListWithNoRowSelectedChoosesNothing) {
+    Open();
+    PressKey(VK_TAB);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_SetCurrentFolder").empty());
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+}
+
+TEST_F(SearchDialogTest, EnterInTheBoxChoosesNothing) {
+    Open();
+    Type("pl");
+    SelectRow(0);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_SetCurrentFolder").empty());
+    EXPECT_TRUE(History().empty());
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+}
+
+TEST_F(SearchDialogTest, DoubleClickOnARowChoosesItAndBelowTheLastRowNothing) {
+    Open();
+    Type("wo");
+    RECT row{};
+    row.left = LVIR_LABEL;
+    ASSERT_TRUE(SendMessageA(List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)));
+    DoubleClickAt(row.left + 3, (row.top + row.bottom) / 2);
+    auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("MB1\\Work\\", calls[0].text);
+    EXPECT_EQ(std::vector<std::string>{"wo"}, History());
+    EXPECT_EQ("wo", BoxText());
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+
+    DoubleClickAt(row.left + 3, row.bottom + 3 * (row.bottom - row.top));
+    EXPECT_EQ(1u, standin::Host().CallsTo("BKA_SetCurrentFolder").size());
+}
+
+TEST_F(SearchDialogTest, ChoosingWithAnEmptyBoxOpensTheFolderAndKeepsTheHistory) {
+    UseIni("[History]\r\nHistory0=old\r\n");
+    Open();
+    PressKey(VK_TAB);
+    SelectRow(5);
+    PressKey(VK_RETURN);
+    ASSERT_EQ(1u, standin::Host().CallsTo("BKA_SetCurrentFolder").size());
+    EXPECT_EQ("MB1\\Archive\\", standin::Host().CallsTo("BKA_SetCurrentFolder")[0].text);
+    EXPECT_EQ(std::vector<std::string>{"old"}, History());
+}
+
+TEST_F(SearchDialogTest, KeysForOtherWindowsReachThemUnchanged) {
+    Open();
+    HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    SetFocus(edit);
+    Type("xy");
+    PressKey(VK_ESCAPE);
+    char text[10] = "";
+    GetWindowTextA(edit, text, sizeof(text));
+    EXPECT_STREQ("xy", text);
+    EXPECT_TRUE(IsWindowVisible(Dialog()));
+    DestroyWindow(edit);
+}
+
+TEST_F(SearchDialogTest, PeekedKeysAreLeftForTheirRemoval) {
+    Open();
+    PostMessageA(BoxEdit(), WM_CHAR, 'w', 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE));
+    EXPECT_EQ(static_cast<UINT>(WM_CHAR), msg.message);
+    Pump();
+    EXPECT_EQ("w", BoxText());
+    EXPECT_EQ(std::vector<std::string>{"Work"}, Names());
+}
+
+}  // namespace dialog_test
