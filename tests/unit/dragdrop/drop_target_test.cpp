@@ -5,6 +5,7 @@
 #include "host_model.h"
 #include "shell/host_api.h"
 #include "support/drag_support.h"
+#include "support/fuzz.h"
 #include "support/test_support.h"
 
 #include <commctrl.h>
@@ -396,3 +397,42 @@ TEST_F(DropTargetTest, RealDragOfForeignDataIsRefused) {
 }
 
 }  // namespace
+
+// Seeded campaign over drag data: block sizes of 0 to 8 bytes, the right or
+// another window's handle, foreign formats and failing data objects. Only
+// the host's own mails with a whole handle are accepted; every medium handed
+// out is given back; memory stays flat over the simulated drags.
+TEST_F(DropTargetTest, FuzzedDragDataIsAcceptedOnlyWhenItIsTheHostsMails) {
+    const auto plan = testing_support::PlanCampaign(3000);
+    testing_support::FuzzRandom random(plan.seed + 41);
+    MakeTarget();
+    const POINT overRow = RowPoint(list, 1);
+    const std::string good = MailIndexesBlock(mailList);
+    const CLIPFORMAT foreign = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Tarnwick Fuzz Format"));
+    TestDataObject data(MailIndexesFormat(), good);
+    const SIZE_T privateBefore = testing_support::CountResources().privateBytes;
+    for (long i = 0; i < plan.cases; ++i) {
+        const std::string where = testing_support::DescribeCase(plan, i);
+        std::string block;
+        switch (random.Below(4)) {
+            case 0: block = good.substr(0, random.Below(static_cast<std::uint32_t>(good.size()) + 1)); break;
+            case 1: block = random.Bytes(random.Below(9), true); break;
+            case 2: block = MailIndexesBlock(frame); break;
+            default: block = good + random.Bytes(random.Below(16), true); break;
+        }
+        const bool foreignFormat = random.OneIn(6);
+        const bool failing = random.OneIn(10);
+        data.Offer(foreignFormat ? foreign : MailIndexesFormat(), block);
+        data.FailWith(failing ? E_UNEXPECTED : S_OK);
+        const bool accepted = !foreignFormat && !failing && block.size() >= 4 && block.compare(0, 4, good, 0, 4) == 0;
+        const DWORD keyState = random.OneIn(2) ? MK_CONTROL : 0;
+        const DWORD effect = Enter(data, overRow, keyState);
+        ASSERT_EQ(accepted ? (keyState ? DWORD{DROPEFFECT_COPY} : DWORD{DROPEFFECT_MOVE}) : DWORD{DROPEFFECT_NONE}, effect)
+            << where;
+        target->DragLeave();
+        ASSERT_TRUE(HighlightedRows().empty()) << where;
+    }
+    EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+    EXPECT_TRUE(Moves().empty());
+    EXPECT_LE(testing_support::CountResources().privateBytes, privateBefore + 2u * 1024 * 1024);
+}
