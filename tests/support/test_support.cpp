@@ -133,15 +133,47 @@ long FaultsSeen() { return g_faults.load(); }
 
 namespace testing_support {
 
+namespace {
+
+// Wine answers 0 for the process's handle count, GUI resources and private
+// usage, so the counts are taken by walking what the process holds.
+DWORD CountOpenHandles() {
+    DWORD count = 0;
+    for (UINT_PTR value = 4; value < 0x20000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+    ++*reinterpret_cast<DWORD*>(counter);
+    EnumChildWindows(window, [](HWND, LPARAM c) -> BOOL { ++*reinterpret_cast<DWORD*>(c); return TRUE; }, counter);
+    return TRUE;
+}
+
+SIZE_T CountPrivateCommittedBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* address = nullptr;
+         VirtualQuery(address, &region, sizeof(region)) == sizeof(region);
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    return total;
+}
+
+}  // namespace
+
 ResourceCounts CountResources() {
     ResourceCounts counts;
-    GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
+    counts.handles = CountOpenHandles();
     counts.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof(memory);
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)))
-        counts.privateBytes = memory.PrivateUsage;
+    DWORD windows = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
+    counts.userObjects = windows;
+    counts.privateBytes = CountPrivateCommittedBytes();
     return counts;
 }
 

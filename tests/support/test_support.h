@@ -58,7 +58,8 @@ HWND FindThreadWindow(const char* caption);
 
 namespace testing_support {
 
-// The process's kernel handles, GDI and USER objects and private bytes.
+// The process's open kernel handles, GDI objects (0 under Wine), the
+// calling thread's windows and the private committed bytes.
 struct ResourceCounts {
     DWORD handles = 0;
     DWORD gdiObjects = 0;
