@@ -2,6 +2,13 @@
 
 namespace testing_support {
 
+HMENU MakeHostMenu() {
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
+    return menu;
+}
+
 void PluginHostTest::SetUp() {
     standin::ResetHost();
     pluginFolder = MakeDirs(temp.path(), "plugin");

@@ -13,6 +13,10 @@
 
 namespace testing_support {
 
+// A host's main menu: "File" and "Tools", the second of which takes the
+// plug-in's command.
+HMENU MakeHostMenu();
+
 class PluginHostTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -16,12 +16,6 @@ namespace {
 constexpr char kCaption[] = "フォルダ検索";
 const std::string kMenuTextPadded = std::string("フォルダ検索(&S)") + std::string(34, ' ');
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 std::string MenuItemText(HMENU menu, int position) {
     char text[200] = "";
@@ -41,7 +35,7 @@ protected:
     void StartWithMenu(const std::string& ini = std::string()) {
         if (!ini.empty()) WriteIni(ini);
         StartPlugin();
-        menu = MakeHostMenu();
+        menu = testing_support::MakeHostMenu();
         plugin.OnMenuInit(nullptr, menu, 0);
     }
     HWND Dialog() const { return testing_support::FindThreadWindow(kCaption); }
@@ -121,7 +115,7 @@ TEST_F(SearchDialogHostTest, InvalidKeyTextLeavesThePaddedTextAndNoKey) {
 TEST_F(SearchDialogHostTest, ShortcutDispatchMatchesExactlyAndOnlyAfterMenuInit) {
     StartPlugin();
     EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));  // before any menu init
-    menu = MakeHostMenu();
+    menu = testing_support::MakeHostMenu();
     plugin.OnMenuInit(nullptr, menu, 1);
     EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));  // type 1 parses nothing
     plugin.OnMenuInit(nullptr, menu, 0);

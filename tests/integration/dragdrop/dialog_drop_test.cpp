@@ -18,12 +18,6 @@ constexpr char kDialogCaption[] = "フォルダ検索";
 constexpr int kSearchBox = 1001;
 constexpr int kResultList = 1002;
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 class DialogDropTest : public PluginHostTest {
 protected:
@@ -38,7 +32,7 @@ protected:
         standin::Host().windows[0] = mainWindow;
         standin::Host().windows[2] = mailList;
         StartPlugin();
-        menu = MakeHostMenu();
+        menu = testing_support::MakeHostMenu();
         plugin.OnMenuInit(mainWindow, menu, 0);
         ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96));
         PumpMessagesFor(100);

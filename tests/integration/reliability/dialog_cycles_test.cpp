@@ -54,12 +54,6 @@ bool OtherThreadCanTake(const char* name, DWORD milliseconds) {
     return probe.taken;
 }
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 }  // namespace
 
@@ -109,7 +103,7 @@ TEST_F(DialogCycles, WhileTheUpdateThreadRebuildsNothingDeadlocksOrLeaks) {
     standin::GenerateSampleMailbox(dataFolder, options);
     WriteIni("[Config]\r\nUseUpateThread=1\r\nFirstWaitingTime=0\r\nUpdateInterval=0\r\nHistoryMax=5\r\n");
     StartPlugin();
-    HMENU menu = MakeHostMenu();
+    HMENU menu = testing_support::MakeHostMenu();
     plugin.OnMenuInit(nullptr, menu, 0);
 
     const long warmUp = cycles < 10 ? 1 : 5;

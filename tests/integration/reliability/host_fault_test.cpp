@@ -17,12 +17,6 @@ struct HostFaultCase {
     bool nullWindowHandles;
 };
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 }  // namespace
 
@@ -40,7 +34,7 @@ TEST_P(HostFaultTest, PluginKeepsWorking) {
 
     ASSERT_TRUE(LoadPlugin());
     plugin.OnStart();
-    HMENU menu = MakeHostMenu();
+    HMENU menu = testing_support::MakeHostMenu();
     plugin.OnMenuInit(nullptr, menu, 0);
     for (int round = 0; round < 3; ++round) {
         EXPECT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96)) << c.name;

@@ -40,12 +40,6 @@ std::string Sanitised(std::string value) {
     return value;
 }
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 }  // namespace
 
@@ -76,7 +70,7 @@ TEST_F(IniFuzz, AnyValuesStartOpenAndExitCleanly) {
 
         ASSERT_TRUE(LoadPlugin()) << where;
         plugin.OnStart();
-        HMENU menu = MakeHostMenu();
+        HMENU menu = testing_support::MakeHostMenu();
         plugin.OnMenuInit(nullptr, menu, 0);
         plugin.OnKeyDispatch(nullptr, 'F', 96);
         testing_support::PumpMessagesFor(5);

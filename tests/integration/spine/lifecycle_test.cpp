@@ -17,12 +17,6 @@ constexpr char kFreshIni[] =
     "Column0=0\r\n"
     "Column1=0\r\n";
 
-HMENU MakeHostMenu() {
-    HMENU menu = CreateMenu();
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&File");
-    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Tools");
-    return menu;
-}
 
 }  // namespace
 
@@ -30,7 +24,7 @@ class SpineTest : public PluginHostTest {};
 
 TEST_F(SpineTest, FreshInstallationWritesShortcutAndWindowKeysOnly) {
     StartPlugin();
-    HMENU menu = MakeHostMenu();
+    HMENU menu = testing_support::MakeHostMenu();
     EXPECT_EQ(0, plugin.OnMenuInit(nullptr, menu, 0));
     ExitAndUnload();
     DestroyMenu(menu);
@@ -46,7 +40,7 @@ TEST_F(SpineTest, WithoutMenuInitTheEmptyShortcutTextIsWritten) {
 TEST_F(SpineTest, LongShortcutTextIsWrittenBackAsItsFirst19Characters) {
     WriteIni("[Config]\r\nShortCutKey=Ctrl+Shift+ABCDEFGHIJKLMN\r\n");
     StartPlugin();
-    HMENU menu = MakeHostMenu();
+    HMENU menu = testing_support::MakeHostMenu();
     plugin.OnMenuInit(nullptr, menu, 0);
     ExitAndUnload();
     DestroyMenu(menu);
@@ -84,7 +78,7 @@ TEST_F(SpineTest, ExportsAnswerAsTheHostExpects) {
 
 TEST_F(SpineTest, MenuTypeOtherThanZeroChangesNothing) {
     StartPlugin();
-    HMENU menu = MakeHostMenu();
+    HMENU menu = testing_support::MakeHostMenu();
     plugin.OnMenuInit(nullptr, menu, 1);
     EXPECT_EQ(0, GetMenuItemCount(GetSubMenu(menu, 1)));
     EXPECT_TRUE(standin::Host().CallsTo("BKA_RegisterCommand").empty());
