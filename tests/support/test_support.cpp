@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -114,6 +116,23 @@ void PumpMessagesFor(DWORD milliseconds) {
             DispatchMessageA(&msg);
         }
     }
+}
+
+std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[2][1024] = {};
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text[column];
+            item.cchTextMax = sizeof(text[column]);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        }
+        rows.emplace_back(text[0], text[1]);
+    }
+    return rows;
 }
 
 void WatchFaultsIn(HMODULE module) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -44,6 +45,9 @@ bool PumpUntil(Predicate predicate, DWORD milliseconds) {
     }
     return true;
 }
+
+// The (column 0, column 1) texts of every row of a report list view.
+std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list);
 
 // Counts access violations and other faults whose address lies inside the
 // given module (Wine swallows some faults in hooks and callbacks).

@@ -60,22 +60,7 @@ protected:
         PostMessageA(focus, WM_KEYUP, vk, 0xC0000001u);
         Pump();
     }
-    std::vector<std::pair<std::string, std::string>> Rows() const {
-        std::vector<std::pair<std::string, std::string>> rows;
-        const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[2][300] = {};
-            for (int column = 0; column < 2; ++column) {
-                LVITEMA item{};
-                item.iSubItem = column;
-                item.pszText = text[column];
-                item.cchTextMax = sizeof(text[column]);
-                SendMessageA(List(), LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            }
-            rows.emplace_back(text[0], text[1]);
-        }
-        return rows;
-    }
+    std::vector<std::pair<std::string, std::string>> Rows() const { return testing_support::ListViewRows(List()); }
     HMENU menu = nullptr;
 };
 

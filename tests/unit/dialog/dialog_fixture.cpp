@@ -125,22 +125,7 @@ void SearchDialogTest::SelectRow(int row) const {
     SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
-std::vector<Row> SearchDialogTest::Rows() const {
-    std::vector<Row> rows;
-    const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[2][1024] = {};
-        for (int column = 0; column < 2; ++column) {
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = text[column];
-            item.cchTextMax = sizeof(text[column]);
-            SendMessageA(List(), LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-        }
-        rows.emplace_back(text[0], text[1]);
-    }
-    return rows;
-}
+std::vector<Row> SearchDialogTest::Rows() const { return testing_support::ListViewRows(List()); }
 
 std::vector<std::string> SearchDialogTest::Names() const {
     std::vector<std::string> names;
