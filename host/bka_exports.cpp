@@ -18,6 +18,7 @@ using standin::TextFault;
 LPCSTR Answer(const std::string& text) {
     thread_local std::string buffer;
     standin::HostModel& host = Host();
+    ++host.textCallsStarted;
     if (host.delayMilliseconds) Sleep(host.delayMilliseconds);
     switch (host.textFault) {
         case TextFault::Null: return nullptr;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -47,6 +48,7 @@ public:
 
     TextFault textFault = TextFault::None;
     DWORD delayMilliseconds = 0;  // every text call sleeps this long
+    std::atomic<long> textCallsStarted{0};  // text calls entered, before any delay
     bool nullWindowHandles = false;
 
     // The built-in rule: mailbox display name, then each component with the

@@ -71,7 +71,9 @@ TEST_F(CatalogueShutdownTest, ThreadStuckInTheHostKeepsThePluginMappedUntilItEnd
     WriteIni(kBusyThreadIni);
     standin::Host().delayMilliseconds = 8000;  // the thread's first host call blocks
     StartPlugin();
-    Sleep(200);
+    // Exit only once the thread is inside the host: a slow machine may start it late.
+    ASSERT_TRUE(testing_support::PumpUntil([] { return standin::Host().textCallsStarted.load() > 0; }, 20000));
+    Sleep(100);
 
     const DWORD start = GetTickCount();
     plugin.OnExit();
