@@ -114,7 +114,7 @@ TEST_F(DialogCycles, WhileTheUpdateThreadRebuildsNothingDeadlocksOrLeaks) {
         Cycle(static_cast<int>(i));
         if (HasFatalFailure()) break;
         if (i % 10 == 0) {
-            ASSERT_TRUE(OtherThreadCanTake(kFolderListMutexName, 5000)) << "cycle " << i;
+            ASSERT_TRUE(OtherThreadCanTake(kFolderListMutexName, 30000)) << "cycle " << i;
         }
     }
     const testing_support::ResourceCounts after = testing_support::CountResources();
