@@ -10,45 +10,63 @@
 namespace tarnwick {
 namespace {
 
-void VisitDirectory(const std::string& dataFolder, const std::string& path) {
-    const std::string dir = dataFolder + path;
-    const std::string listFile = dir + "Folder.lst";
-    std::string content;
-    if (ReadWholeFile(listFile, content)) {
-        // Every directory the file names is visited first; then the file goes
-        // whatever its length, so that the next walk enumerates afresh.
-        std::vector<std::string> names;
-        ForEachListLine(content, [&](std::string_view line) {
-            names.emplace_back(line);
-            return true;
-        });
-        for (const std::string& name : names) {
-            if (!NamesSameOrParent(name)) DeleteFolderListFilesIn(dataFolder, path, name);
-        }
-        DeleteFileA(listFile.c_str());
-        return;
+// One deletion pass. Lines that would lead out of their directory are not
+// followed, so no file outside the data folder is ever deleted; the visit
+// budget bounds list files that name the same directories over and over.
+class CacheDeleter {
+public:
+    explicit CacheDeleter(const std::string& dataFolder) : dataFolder_(dataFolder) {}
+
+    void Visit(const std::string& basePath, const std::string& childName) {
+        const std::string path = childName.empty() ? basePath : basePath + childName + "\\";
+        // Each level adds at least two bytes, so the path limit ends any descent.
+        if (!FitsAnsiPath(dataFolder_.size() + path.size())) return;
+        if (visits_ >= kMaxWalkEntries) return;
+        ++visits_;
+        VisitDirectory(path);
     }
-    const std::string pattern = dir + "*.*";
-    if (!FitsAnsiPath(pattern.size())) return;
-    WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &entry));
-    if (!find) return;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        const char* name = entry.cFileName;
-        if (name[0] == '#' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-        DeleteFolderListFilesIn(dataFolder, path, name);
-    } while (FindNextFileA(find.get(), &entry));
-}
+
+private:
+    void VisitDirectory(const std::string& path) {
+        const std::string dir = dataFolder_ + path;
+        const std::string listFile = dir + "Folder.lst";
+        std::string content;
+        if (ReadWholeFile(listFile, content)) {
+            // Every directory the file names is visited first; then the file
+            // goes whatever its length, so that the next walk enumerates afresh.
+            std::vector<std::string> names;
+            ForEachListLine(content, [&](std::string_view line) {
+                names.emplace_back(line);
+                return true;
+            });
+            for (const std::string& name : names) {
+                if (StaysBelowDirectory(name)) Visit(path, name);
+            }
+            DeleteFileA(listFile.c_str());
+            return;
+        }
+        const std::string pattern = dir + "*.*";
+        if (!FitsAnsiPath(pattern.size())) return;
+        WIN32_FIND_DATAA entry;
+        UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &entry));
+        if (!find) return;
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            const char* name = entry.cFileName;
+            if (name[0] == '#' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+            Visit(path, name);
+        } while (FindNextFileA(find.get(), &entry));
+    }
+
+    const std::string& dataFolder_;
+    std::size_t visits_ = 0;
+};
 
 }  // namespace
 
 void DeleteFolderListFilesIn(const std::string& dataFolder, const std::string& basePath,
                              const std::string& childName) {
-    const std::string path = childName.empty() ? basePath : basePath + childName + "\\";
-    // Each level adds at least two bytes, so the path limit ends any descent.
-    if (!FitsAnsiPath(dataFolder.size() + path.size())) return;
-    VisitDirectory(dataFolder, path);
+    CacheDeleter(dataFolder).Visit(basePath, childName);
 }
 
 void DeleteFolderListFiles(const std::string& basePath, const std::string& childName) {

@@ -5,6 +5,7 @@
 #include "shell/host_api.h"
 
 #include <windows.h>
+#include <mbctype.h>
 
 #include <cstring>
 #include <deque>
@@ -43,13 +44,13 @@ public:
 
     // relativePath ends with a separator; it is extended and restored below.
     bool WalkFolderDirectory(std::string& relativePath, bool matching, std::size_t depth) {
-        if (settings_.StopRequested()) return matching;
+        if (ShouldStop()) return matching;
         SetFullPath(relativePath, kListFileName);
         std::string& content = LevelBuffer(depth);
         if (ReadWholeFile(fullPath_, content)) {
             ForEachListLine(content, [&](std::string_view name) {
-                if (settings_.StopRequested()) return false;
-                matching = AddFolderEntry(relativePath, name, matching, depth, !NamesSameOrParent(name));
+                if (ShouldStop()) return false;
+                matching = AddFolderEntry(relativePath, name, matching, depth, StaysBelowDirectory(name));
                 return true;
             });
             return matching;
@@ -69,7 +70,7 @@ private:
         names.clear();
         bool complete = true;
         do {
-            if (settings_.StopRequested()) {
+            if (ShouldStop()) {
                 complete = false;
                 break;
             }
@@ -78,12 +79,13 @@ private:
             matching = AddFolderEntry(relativePath, entry.cFileName, matching, depth, true);
         } while (FindNextFileA(find.get(), &entry));
         find.reset();
-        if (settings_.useCache && complete && !settings_.StopRequested()) WriteListFile(relativePath, names);
+        if (settings_.useCache && complete && !ShouldStop()) WriteListFile(relativePath, names);
         return matching;
     }
 
     bool AddFolderEntry(std::string& parentPath, std::string_view childName, bool matching, std::size_t depth,
                         bool walkable) {
+        ++entries_;
         const std::size_t parentLength = parentPath.size();
         const bool makesRecord = parentLength != 0;
         const std::string* specialName = nullptr;
@@ -121,6 +123,8 @@ private:
         return false;
     }
 
+    bool ShouldStop() const noexcept { return entries_ >= settings_.maxWalkEntries || settings_.StopRequested(); }
+
     void WriteListFile(const std::string& relativePath, const std::string& names) {
         SetFullPath(relativePath, kListFileName);
         UniqueKernelHandle file = OpenFile(fullPath_, GENERIC_WRITE, CREATE_ALWAYS);
@@ -146,6 +150,7 @@ private:
     std::size_t dataLength_;
     // deque: a deeper level's buffer never moves a shallower one's content.
     std::deque<std::string> levelBuffers_;
+    std::size_t entries_ = 0;
 };
 
 }  // namespace
@@ -153,6 +158,22 @@ private:
 bool FitsAnsiPath(std::size_t length) noexcept { return length + 1 <= kMaxAnsiPath; }
 
 bool NamesSameOrParent(std::string_view line) noexcept { return line.empty() || line == "." || line == ".."; }
+
+bool StaysBelowDirectory(std::string_view line) noexcept {
+    bool componentIsDotsOrBlanks = true;  // also true for an empty component
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c == '\\' || c == '/') {
+            if (componentIsDotsOrBlanks) return false;
+            componentIsDotsOrBlanks = true;
+            continue;
+        }
+        if (c != '.' && c != ' ') componentIsDotsOrBlanks = false;
+        // A trail byte may be '\\': step over the whole character.
+        if (_ismbblead(c) && i + 1 < line.size()) ++i;
+    }
+    return !componentIsDotsOrBlanks;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& buffer) {
     UniqueKernelHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);

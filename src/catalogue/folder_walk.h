@@ -11,12 +11,18 @@
 
 namespace tarnwick {
 
+// Folders one walk visits at most. Far beyond any real mailbox; it bounds
+// the time and memory of a walk over list files that name the same
+// directories over and over.
+constexpr std::size_t kMaxWalkEntries = 100000;
+
 // What a build works with besides its list; the shared settings are only
 // copied into this where the shell calls in.
 struct CatalogueSettings {
     bool useCache = false;
     // Set by whoever wants the build abandoned (exit); null: never.
     const std::atomic<bool>* stopRequested = nullptr;
+    std::size_t maxWalkEntries = kMaxWalkEntries;
 
     bool StopRequested() const noexcept { return stopRequested && stopRequested->load(std::memory_order_relaxed); }
 };
@@ -27,6 +33,12 @@ bool FitsAnsiPath(std::size_t length) noexcept;
 
 // A list-file line that names the directory itself or its parent.
 bool NamesSameOrParent(std::string_view line) noexcept;
+
+// A list-file line that stays below its directory: no component of it
+// (between '\\' or '/') is empty or made of dots and blanks only, which
+// the file system would take for the directory itself or its parent.
+bool StaysBelowDirectory(std::string_view line) noexcept;
+
 
 // Where a re-walk stands in the existing list.
 struct WalkCursor {

@@ -43,6 +43,25 @@ TEST_F(CacheDeletionTest, SelfReferringLinesEndAndTheFileIsStillDeleted) {
     EXPECT_FALSE(HasList("MB1\\A\\"));
 }
 
+TEST_F(CacheDeletionTest, LinesLeadingOutOfTheDataFolderDeleteNothingThere) {
+    const std::string outside = data.substr(0, data.size() - 1) + "-outside\\";
+    const std::string outsideName = outside.substr(outside.rfind('\\', outside.size() - 2) + 1);
+    CreateDirectoryA(outside.c_str(), nullptr);
+    testing_support::MakeDirs(outside, "Sub");
+    testing_support::WriteFileBytes(outside + "Folder.lst", "Sub\r\n");
+    testing_support::WriteFileBytes(outside + "Sub\\Folder.lst", "");
+    Dirs({"MB1\\A"});
+    WriteList("MB1\\", "..\\..\\" + outsideName.substr(0, outsideName.size() - 1) + "\r\nA\\..\\..\\..\\" +
+                            outsideName + "Sub\r\nA\r\n");
+    WriteList("MB1\\A\\", "");
+    DeleteAll();
+    EXPECT_FALSE(HasList("MB1\\"));
+    EXPECT_FALSE(HasList("MB1\\A\\"));
+    EXPECT_TRUE(testing_support::FileExists(outside + "Folder.lst"));
+    EXPECT_TRUE(testing_support::FileExists(outside + "Sub\\Folder.lst"));
+    testing_support::RemoveTree(outside);
+}
+
 TEST_F(CacheDeletionTest, HostWithoutDataFolderDeletesNothing) {
     WriteList("MB1\\", "");
     char current[MAX_PATH] = "";

@@ -216,20 +216,53 @@ TEST_F(CatalogueTest, ListLinesNamingTheSameDirectoryOrItsParentMakeRecordsButAr
     EXPECT_EQ((std::vector<std::string>{"MB1\\\\", "MB1\\.\\", "MB1\\..\\", "MB1\\A\\"}), Ids());
 }
 
-TEST_F(CatalogueTest, SelfReferringListFilesEndAtThePathLimitWithoutCutPaths) {
-    // Each level names the mailbox again through its parent.
-    WriteList("MB1\\", "..\\MB1\r\n");
-    Build();
-    ASSERT_FALSE(list.empty());
-    ASSERT_LT(list.size(), 130u);
-    for (const FolderRecord& r : list) {
-        EXPECT_EQ('\\', r.folderId.back());
-        EXPECT_EQ(0u, (r.folderId.size() - 4) % 7) << r.folderId;
+TEST_F(CatalogueTest, ListLinesLeadingOutOfTheirDirectoryMakeRecordsButAreNotWalked) {
+    // A sibling of the data folder that a line could reach through "..".
+    std::string outside = data.substr(0, data.size() - 1) + "-outside\\";
+    const std::string outsideName = outside.substr(outside.rfind('\\', outside.size() - 2) + 1);
+    CreateDirectoryA(outside.c_str(), nullptr);
+    testing_support::MakeDirs(outside, "Sub");
+    Dirs({"MB1\\A\\B"});
+    const std::string lines[] = {"..\\MB1", "..\\..\\" + outsideName.substr(0, outsideName.size() - 1),
+                                 "A\\..\\A", "A\\.", "A\\", "\\", "\\A", "A/../A", "...", ". .", "A\\B"};
+    std::string content;
+    for (const std::string& line : lines) content += line + "\r\n";
+    WriteList("MB1\\", content);
+    WriteList("MB1\\A\\B\\", "B\r\n");
+    Build(true);
+    std::vector<std::string> expected;
+    for (const std::string& line : lines) expected.push_back("MB1\\" + line + "\\");
+    expected.push_back("MB1\\A\\B\\B\\");  // the one plain path is walked: B's own list names B
+    EXPECT_EQ(expected, Ids());
+    EXPECT_FALSE(testing_support::FileExists(outside + "Folder.lst")) << "no list file written outside the mailbox";
+    EXPECT_FALSE(testing_support::FileExists(outside + "Sub\\Folder.lst"));
+    EXPECT_FALSE(HasList("MB1\\A\\")) << "A was reached only through lines that are not walked";
+    testing_support::RemoveTree(outside);
+}
+
+TEST_F(CatalogueTest, ListFilesNamingTheSameFolderManyTimesOverEndInBoundedTime) {
+    // Each level names the next through 40 spellings of one directory: a
+    // walk of every spelling would never end.
+    std::string spellings;
+    for (int i = 0; i < 40; ++i) spellings += (i % 2 ? "d" : "D") + std::string(static_cast<std::size_t>(i / 2 % 3), '.') + "\r\n";
+    std::string path = "MB1\\";
+    for (int depth = 0; depth < 6; ++depth) {
+        Dirs({(path + "D").c_str()});
+        WriteList(path, spellings);
+        path += "D\\";
     }
-    // The last record is the first whose list file no longer fits.
-    const std::string& deepest = list.back().folderId;
-    EXPECT_GT(data.size() + deepest.size() + std::string("Folder.lst").size(), 259u);
-    EXPECT_LE(data.size() + deepest.size() - 7 + std::string("Folder.lst").size(), 259u);
+    tarnwick::CatalogueSettings settings;
+    settings.maxWalkEntries = 3000;
+    const DWORD start = GetTickCount();
+    tarnwick::BuildCatalogueInto(list, settings);
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    ASSERT_EQ(3000u, list.size());
+    EXPECT_EQ("MB1\\D\\", list[0].folderId);
+    EXPECT_EQ("MB1\\D\\D\\D\\D\\D\\D\\", list[5].folderId) << "pre-order: the first spelling at every level";
+    // A second build over the same files keeps the same records.
+    const tarnwick::FolderList first = list;
+    tarnwick::BuildCatalogueInto(list, settings);
+    EXPECT_EQ(first, list);
 }
 
 TEST_F(CatalogueTest, DisplayNameShorterThanTheMailboxsGivesAnEmptyPath) {
