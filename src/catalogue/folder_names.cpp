@@ -64,6 +64,15 @@ std::string CutMailboxDisplayName(const std::string& displayName, std::size_t ma
 }
 
 bool CompareDisplayPaths(const FolderRecord& a, const FolderRecord& b) {
+    // The runtime functions below must see whole characters only.
+    const bool wellFormed = WellFormedMbcsLength(a.displayPath) == a.displayPath.size() &&
+                            WellFormedMbcsLength(b.displayPath) == b.displayPath.size();
+    if (!wellFormed) {
+        FolderRecord trimmedA, trimmedB;
+        trimmedA.displayPath = WithoutLoneLeadByte(a.displayPath);
+        trimmedB.displayPath = WithoutLoneLeadByte(b.displayPath);
+        return CompareDisplayPaths(trimmedA, trimmedB);
+    }
     const std::string& pathA = a.displayPath;
     const std::string& pathB = b.displayPath;
     const std::size_t countA = _mbslen(Bytes(pathA));

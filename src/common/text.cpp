@@ -19,9 +19,47 @@ std::size_t CopyTruncated(char* dst, std::size_t dstSize, const char* src) noexc
     return n;
 }
 
+namespace {
+
+// Length of the character at text (1 or 2); a lead byte before the
+// terminator is a character of its own.
+std::size_t CharLength(const char* text) noexcept {
+    return _ismbblead(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
+}
+
+unsigned int CharCode(const char* text, std::size_t length) noexcept {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    return length == 2 ? (lead << 8) | static_cast<unsigned char>(text[1]) : lead;
+}
+
+std::size_t WellFormedLength(const char* text, std::size_t length) noexcept {
+    std::size_t i = 0;
+    while (i < length) {
+        const std::size_t step = CharLength(text + i);
+        if (step == 1 && _ismbblead(static_cast<unsigned char>(text[i]))) return i;
+        i += step;
+    }
+    return length;
+}
+
+}  // namespace
+
 void UpperCaseMbcsInPlace(char* buffer, std::size_t bufferSize) noexcept {
     if (!buffer || bufferSize == 0) return;
-    if (_mbsupr_s(reinterpret_cast<unsigned char*>(buffer), bufferSize) != 0) buffer[0] = '\0';
+    const std::size_t length = strnlen(buffer, bufferSize);
+    if (length == bufferSize) {
+        buffer[0] = '\0';
+        return;
+    }
+    // The runtime sees only whole characters; a lone lead byte stays as it is.
+    const std::size_t whole = WellFormedLength(buffer, length);
+    const char lone = buffer[whole];
+    buffer[whole] = '\0';
+    if (_mbsupr_s(reinterpret_cast<unsigned char*>(buffer), bufferSize) != 0) {
+        buffer[0] = '\0';
+        return;
+    }
+    buffer[whole] = lone;
 }
 
 std::string UpperCaseMbcs(const std::string& text) {
@@ -30,6 +68,41 @@ std::string UpperCaseMbcs(const std::string& text) {
     buffer.push_back('\0');
     UpperCaseMbcsInPlace(buffer.data(), buffer.size());
     return std::string(buffer.data());
+}
+
+std::size_t WellFormedMbcsLength(const std::string& text) noexcept {
+    return WellFormedLength(text.c_str(), text.size());
+}
+
+std::string WithoutLoneLeadByte(const std::string& text) { return text.substr(0, WellFormedMbcsLength(text)); }
+
+bool MbcsContains(const char* text, const char* query) noexcept {
+    if (!query || query[0] == '\0') return true;
+    if (!text) return false;
+    const std::size_t queryLength = std::strlen(query);
+    for (const char* at = text; *at != '\0'; at += CharLength(at)) {
+        if (std::strncmp(at, query, queryLength) != 0) continue;
+        // The match must also end at a character boundary.
+        std::size_t matched = 0;
+        while (matched < queryLength) matched += CharLength(at + matched);
+        if (matched == queryLength) return true;
+    }
+    return false;
+}
+
+int MbcsCompare(const char* a, const char* b) noexcept {
+    if (!a) a = "";
+    if (!b) b = "";
+    for (;;) {
+        if (*a == '\0' || *b == '\0') return (*a != '\0') - (*b != '\0');
+        const std::size_t lengthA = CharLength(a);
+        const std::size_t lengthB = CharLength(b);
+        const unsigned int codeA = CharCode(a, lengthA);
+        const unsigned int codeB = CharCode(b, lengthB);
+        if (codeA != codeB) return codeA < codeB ? -1 : 1;
+        a += lengthA;
+        b += lengthB;
+    }
 }
 
 std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept {

@@ -27,4 +27,23 @@ void UpperCaseMbcsInPlace(char* buffer, std::size_t bufferSize) noexcept;
 // scanning by characters so a trail byte never matches; npos when absent.
 std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept;
 
+// The runtime's multibyte functions read the terminator after a lone lead
+// byte as its trail byte and go on past the text. Texts from list files and
+// the host may end so; these treat such a byte as a character of its own.
+
+// The byte length of text without a lone lead byte at its end.
+std::size_t WellFormedMbcsLength(const std::string& text) noexcept;
+// text without a lone lead byte at its end.
+std::string WithoutLoneLeadByte(const std::string& text);
+
+// Whether query occurs in text starting at a character boundary, as the
+// runtime's code-page-aware substring search defines it; an empty query
+// occurs in every text.
+bool MbcsContains(const char* text, const char* query) noexcept;
+
+// Character-by-character comparison by character code, a double-byte
+// character counting as its 16-bit value with the lead byte high; a prefix
+// sorts first. Negative, zero or positive.
+int MbcsCompare(const char* a, const char* b) noexcept;
+
 }  // namespace tarnwick

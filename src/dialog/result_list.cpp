@@ -4,7 +4,6 @@
 #include "common/text.h"
 #include "resource_ids.h"
 
-#include <mbstring.h>
 #include <vector>
 
 namespace tarnwick {
@@ -14,8 +13,7 @@ constexpr int kQueryBufferSize = 1024;
 
 bool Matches(const FolderRecord& record, const char* query) {
     if (!query) return true;
-    return _mbsstr(reinterpret_cast<const unsigned char*>(record.searchKey.c_str()),
-                   reinterpret_cast<const unsigned char*>(query)) != nullptr;
+    return MbcsContains(record.searchKey.c_str(), query);
 }
 
 void InsertRow(HWND list, int row, std::size_t position, const FolderRecord& record) {
@@ -52,8 +50,7 @@ int CompareField(const FolderRecord& first, const FolderRecord& second, LPARAM c
     const std::string* a = column == 0 ? &first.name : column == 1 ? &first.displayPath : nullptr;
     const std::string* b = column == 0 ? &second.name : column == 1 ? &second.displayPath : nullptr;
     if (!a || !b) return 0;
-    return _mbscmp(reinterpret_cast<const unsigned char*>(a->c_str()),
-                   reinterpret_cast<const unsigned char*>(b->c_str()));
+    return MbcsCompare(a->c_str(), b->c_str());
 }
 
 int NextSortState(int state) { return state == kSortNone ? kSortAscending : state == kSortAscending ? kSortDescending : kSortNone; }

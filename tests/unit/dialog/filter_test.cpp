@@ -122,7 +122,8 @@ TEST(CompareResultRows, OrdersByCodePageCharacterCodesWithPrefixesFirst) {
 }
 
 TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
-    tarnwick::FolderList folders = {Folder("Alpha", "X/Alpha"), Folder("beta", "Alpha/beta"), Folder("ALP", "ALP")};
+    tarnwick::FolderList folders = {Folder("Alpha", "X/Alpha"), Folder("beta", "Alpha/beta"), Folder("ALP", "ALP"),
+                                    Folder("ソフト", "ソフト")};
     HWND list = CreateWindowA(WC_LISTVIEWA, "", LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     LVCOLUMNA column{};
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
@@ -131,8 +132,9 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
         const char* query;
         std::vector<LPARAM> positions;
     };
-    const Case cases[] = {{nullptr, {0, 1, 2}}, {"", {0, 1, 2}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
-                          {"X", {}}};
+    // "ソ" is 0x83 0x5C: its trail byte is no "\\", "\\\x83" no match either.
+    const Case cases[] = {{nullptr, {0, 1, 2, 3}}, {"", {0, 1, 2, 3}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
+                          {"X", {}}, {"ソ", {3}}, {"フト", {3}}, {"\\", {}}, {"\\\x83", {}}, {"\x83", {}}};
     for (const Case& c : cases) {
         tarnwick::FillResultList(list, folders, c.query);
         std::vector<LPARAM> positions;
