@@ -24,6 +24,17 @@ LPCSTR Answer(const std::string& text) {
         case TextFault::Null: return nullptr;
         case TextFault::Empty: buffer.clear(); break;
         case TextFault::Long: buffer = text + std::string(5000, 'L'); break;
+        case TextFault::OneByte: buffer = text.substr(0, 1); break;
+        case TextFault::NoTrailingSeparator:
+            buffer = text;
+            if (!buffer.empty() && buffer.back() == '\\') buffer.pop_back();
+            break;
+        case TextFault::NoSlash:
+            buffer.clear();
+            for (char c : text) {
+                if (c != '/') buffer += c;
+            }
+            break;
         case TextFault::None: buffer = text; break;
     }
     return buffer.c_str();

@@ -30,7 +30,9 @@ struct RegisteredCommand {
 };
 
 // How the host misbehaves, for tests of the plug-in's robustness.
-enum class TextFault { None, Null, Empty, Long };
+// How the host spoils its text answers: null, empty, 5,000 bytes longer, cut
+// to one byte, without a trailing separator, or without '/'.
+enum class TextFault { None, Null, Empty, Long, OneByte, NoTrailingSeparator, NoSlash };
 
 class HostModel {
 public:

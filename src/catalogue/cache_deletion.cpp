@@ -71,7 +71,7 @@ void DeleteFolderListFilesIn(const std::string& dataFolder, const std::string& b
 
 void DeleteFolderListFiles(const std::string& basePath, const std::string& childName) {
     // Never relative to the current directory.
-    const std::string dataFolder = HostDataFolder();
+    const std::string dataFolder = WalkableDataFolder(HostDataFolder());
     if (!dataFolder.empty()) DeleteFolderListFilesIn(dataFolder, basePath, childName);
 }
 

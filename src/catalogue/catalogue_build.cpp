@@ -79,18 +79,18 @@ void MergeIniRecords(FolderList& list, FolderList& iniRecords, bool inboxAtFront
 }  // namespace
 
 void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
-    const std::string dataFolder = HostDataFolder();
+    const std::string dataFolder = WalkableDataFolder(HostDataFolder());
     if (settings.StopRequested()) return;
-    const std::string mailboxId = HostCurrentMailBox();
+    const std::string hostMailboxId = HostCurrentMailBox();
+    const std::string mailboxId = WithTrailingSeparator(hostMailboxId);
 
     WalkCursor cursor;
     bool matched = !list.empty();
-    // Without a data folder every path would be relative to whatever the
-    // current directory is: the mailbox counts as unreadable.
+    // Without a usable data folder the mailbox counts as unreadable.
     if (!dataFolder.empty()) matched = WalkFolderDirectory(list, dataFolder, mailboxId, cursor, matched, settings);
     if (settings.StopRequested()) return;
 
-    const std::size_t mailboxDisplayLength = HostFolderDisplayName(mailboxId).size();
+    const std::size_t mailboxDisplayLength = HostFolderDisplayName(hostMailboxId).size();
     if (matched) {
         list.erase(At(list, cursor.position), list.end());
     } else {

@@ -1,6 +1,7 @@
 #include "catalogue/folder_walk.h"
 
 #include "catalogue/folder_names.h"
+#include "common/text.h"
 #include "common/unique_handle.h"
 #include "shell/host_api.h"
 
@@ -154,6 +155,24 @@ private:
 };
 
 }  // namespace
+
+std::string WithTrailingSeparator(const std::string& path) {
+    if (path.empty()) return path;
+    // The last character, not the last byte: a trail byte may be '\\'.
+    const std::size_t slash = FindLastMbcsChar(path.c_str(), '\\');
+    const std::size_t forward = FindLastMbcsChar(path.c_str(), '/');
+    const std::size_t last = path.size() - 1;
+    return slash == last || forward == last ? path : path + "\\";
+}
+
+std::string WalkableDataFolder(const std::string& hostDataFolder) {
+    const std::string& f = hostDataFolder;
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive = f.size() >= 3 && ((f[0] >= 'A' && f[0] <= 'Z') || (f[0] >= 'a' && f[0] <= 'z')) &&
+                       f[1] == ':' && isSeparator(f[2]);
+    const bool share = f.size() >= 3 && isSeparator(f[0]) && isSeparator(f[1]);
+    return drive || share ? WithTrailingSeparator(f) : std::string();
+}
 
 bool FitsAnsiPath(std::size_t length) noexcept { return length + 1 <= kMaxAnsiPath; }
 

@@ -27,6 +27,14 @@ struct CatalogueSettings {
     bool StopRequested() const noexcept { return stopRequested && stopRequested->load(std::memory_order_relaxed); }
 };
 
+// The host's data folder as the walk appends to it: absolute and ending in
+// a separator. Empty when the host gives none or a relative one, which
+// would make every path relative to whatever the current directory is.
+std::string WalkableDataFolder(const std::string& hostDataFolder);
+// A mailbox ID that names are appended to: one that does not end in a
+// separator gets one (an empty ID stays empty).
+std::string WithTrailingSeparator(const std::string& path);
+
 // Paths handed to the ANSI file functions, terminator included.
 constexpr std::size_t kMaxAnsiPath = 260;
 bool FitsAnsiPath(std::size_t length) noexcept;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 using testing_support::PluginHostTest;
@@ -15,7 +16,10 @@ struct HostFaultCase {
     standin::TextFault textFault;
     DWORD delayMilliseconds;
     bool nullWindowHandles;
+    int expectedRows;  // Work, Plans and the inbox when the data folder is usable
 };
+
+void PrintTo(const HostFaultCase& c, std::ostream* out) { *out << c.name; }
 
 
 }  // namespace
@@ -39,8 +43,11 @@ TEST_P(HostFaultTest, PluginKeepsWorking) {
     for (int round = 0; round < 3; ++round) {
         EXPECT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96)) << c.name;
         testing_support::PumpMessagesFor(50);
-        HWND dialog = FindWindowA(nullptr, "\x83\x74\x83\x48\x83\x8B\x83\x5F\x8C\x9F\x8D\xF5");
-        if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
+        HWND dialog = testing_support::FindThreadWindow("\x83\x74\x83\x48\x83\x8B\x83\x5F\x8C\x9F\x8D\xF5");
+        ASSERT_NE(nullptr, dialog) << c.name << " round " << round;
+        EXPECT_EQ(c.expectedRows, testing_support::ListViewRows(GetDlgItem(dialog, 1002)).size())
+            << c.name << " round " << round;
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
         testing_support::PumpMessagesFor(20);
     }
     ExitAndUnload();
@@ -51,11 +58,15 @@ TEST_P(HostFaultTest, PluginKeepsWorking) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, HostFaultTest,
-    ::testing::Values(HostFaultCase{"null texts", standin::TextFault::Null, 0, false},
-                      HostFaultCase{"empty texts", standin::TextFault::Empty, 0, false},
-                      HostFaultCase{"long texts", standin::TextFault::Long, 0, false},
-                      HostFaultCase{"slow host", standin::TextFault::None, 2, false},
-                      HostFaultCase{"no window handles", standin::TextFault::None, 0, true}),
+    ::testing::Values(HostFaultCase{"null texts", standin::TextFault::Null, 0, false, 0},
+                      HostFaultCase{"empty texts", standin::TextFault::Empty, 0, false, 0},
+                      // The data folder becomes too long to open, or relative.
+                      HostFaultCase{"long texts", standin::TextFault::Long, 0, false, 0},
+                      HostFaultCase{"one byte texts", standin::TextFault::OneByte, 0, false, 0},
+                      HostFaultCase{"no trailing separators", standin::TextFault::NoTrailingSeparator, 0, false, 3},
+                      HostFaultCase{"display names without slash", standin::TextFault::NoSlash, 0, false, 3},
+                      HostFaultCase{"slow host", standin::TextFault::None, 2, false, 3},
+                      HostFaultCase{"no window handles", standin::TextFault::None, 0, true, 3}),
     [](const ::testing::TestParamInfo<HostFaultCase>& info) {
         std::string name = info.param.name;
         for (char& ch : name) {

@@ -133,3 +133,31 @@ TEST(SortByDisplayPath, SortsAnOrdinarySetAndKeepsEquivalentsInOrder) {
     for (const FolderRecord& r : records) order.push_back(r.folderId);
     EXPECT_EQ((std::vector<std::string>{"a", "b", "Work-old", "WORK", "work", "Work/Plans", "受信箱"}), order);
 }
+
+struct HostPathCase {
+    const char* host;
+    const char* walkable;
+};
+
+class WalkableDataFolderTest : public ::testing::TestWithParam<HostPathCase> {};
+
+TEST_P(WalkableDataFolderTest, IsAbsoluteAndEndsInASeparatorOrIsEmpty) {
+    EXPECT_EQ(GetParam().walkable, tarnwick::WalkableDataFolder(GetParam().host)) << GetParam().host;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, WalkableDataFolderTest,
+    ::testing::Values(HostPathCase{"C:\\Data\\", "C:\\Data\\"}, HostPathCase{"C:\\Data", "C:\\Data\\"},
+                      HostPathCase{"d:/Data/", "d:/Data/"}, HostPathCase{"\\\\server\\share", "\\\\server\\share\\"},
+                      // "ソ" ends in the byte 0x5C, which is no separator.
+                      HostPathCase{"C:\\\x83\x5C", "C:\\\x83\x5C\\"},
+                      HostPathCase{"", ""}, HostPathCase{"C", ""}, HostPathCase{"Data\\", ""}, HostPathCase{"C:", ""},
+                      HostPathCase{"C:Data\\", ""}, HostPathCase{"1:\\x\\", ""}));
+
+TEST(WithTrailingSeparator, AddsOneOnlyWhereTheLastCharacterIsNone) {
+    EXPECT_EQ("MB1\\", tarnwick::WithTrailingSeparator("MB1"));
+    EXPECT_EQ("MB1\\", tarnwick::WithTrailingSeparator("MB1\\"));
+    EXPECT_EQ("MB1/", tarnwick::WithTrailingSeparator("MB1/"));
+    EXPECT_EQ("\x83\x5C\\", tarnwick::WithTrailingSeparator("\x83\x5C"));
+    EXPECT_EQ("", tarnwick::WithTrailingSeparator(""));
+}
