@@ -12,7 +12,8 @@ else
   export TARNWICK_WINE=/usr/lib/wine/wine64
 fi
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A crash ends the process at once instead of waiting in the debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
 

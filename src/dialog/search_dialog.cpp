@@ -243,6 +243,7 @@ void DestroySearchDialog() noexcept {
     HWND list = g_state.list ? g_state.list : (g_state.dialog ? GetDlgItem(g_state.dialog, IDC_RESULT_LIST) : nullptr);
     if (list) RevokeDragDrop(list);
     if (g_state.dropTarget) {
+        g_state.dropTarget->Detach();
         g_state.dropTarget->Release();
         g_state.dropTarget = nullptr;
     }

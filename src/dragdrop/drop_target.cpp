@@ -56,6 +56,22 @@ void SetEffect(DWORD* effect, DWORD value) noexcept {
     if (effect) *effect = value;
 }
 
+// Lets the caller return out of the plug-in's code before the module
+// reference goes, which may be the last one.
+constexpr DWORD kModuleReleaseDelayMilliseconds = 500;
+
+DWORD WINAPI ReleaseModuleLaterProc(LPVOID module) {
+    Sleep(kModuleReleaseDelayMilliseconds);
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+    return 0;
+}
+
+void ReleaseModuleLater(HMODULE module) noexcept {
+    HANDLE thread = CreateThread(nullptr, 0, &ReleaseModuleLaterProc, module, 0, nullptr);
+    // Without a thread the reference stays: a module kept is no crash.
+    if (thread) CloseHandle(thread);
+}
+
 }  // namespace
 
 CDropTarget::CDropTarget(HWND list) : m_hWndList(list) {
@@ -82,12 +98,31 @@ STDMETHODIMP_(ULONG) CDropTarget::AddRef() { return static_cast<ULONG>(Interlock
 
 STDMETHODIMP_(ULONG) CDropTarget::Release() {
     const LONG count = InterlockedDecrement(&m_cRef);
-    if (count == 0) delete this;
+    if (count == 0) {
+        const HMODULE pinned = m_pinnedModule;
+        delete this;
+        if (pinned) ReleaseModuleLater(pinned);
+    }
     return static_cast<ULONG>(count);
+}
+
+void CDropTarget::Detach() noexcept {
+    m_hWndList = nullptr;
+    m_nHilite = -1;
+    m_pDataObject = nullptr;
+    // One reference is the dialog's own, released right after this.
+    if (m_cRef > 1 && !m_pinnedModule) {
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ReleaseModuleLaterProc),
+                           &m_pinnedModule);
+    }
 }
 
 STDMETHODIMP CDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) {
     try {
+        if (!m_hWndList) {
+            SetEffect(effect, DROPEFFECT_NONE);
+            return S_OK;
+        }
         m_pDataObject = dataObject;
         return DragOver(keyState, point, effect);
     } catch (...) {
@@ -98,7 +133,7 @@ STDMETHODIMP CDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POI
 
 STDMETHODIMP CDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
     try {
-        if (!CarriesHostMails()) {
+        if (!m_hWndList || !CarriesHostMails()) {
             SetEffect(effect, DROPEFFECT_NONE);
             return S_OK;
         }
@@ -128,6 +163,10 @@ STDMETHODIMP CDropTarget::DragLeave() {
 
 STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD keyState, POINTL, DWORD* effect) {
     try {
+        if (!m_hWndList) {
+            SetEffect(effect, DROPEFFECT_NONE);
+            return S_OK;
+        }
         const DWORD chosen = EffectForKeys(keyState);
         SetEffect(effect, chosen);
         if (m_nHilite == -1) return S_OK;
@@ -169,7 +208,7 @@ int CDropTarget::RowAt(POINTL point) const {
 }
 
 void CDropTarget::ClearDropHilite() {
-    ListView_SetItemState(m_hWndList, -1, 0, LVIS_DROPHILITED);
+    if (m_hWndList) ListView_SetItemState(m_hWndList, -1, 0, LVIS_DROPHILITED);
     m_nHilite = -1;
 }
 

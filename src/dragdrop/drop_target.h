@@ -23,6 +23,12 @@ public:
 
     int HighlightedRow() const { return m_nHilite; }
 
+    // The dialog is going: the target answers "no drop" from now on. When
+    // OLE still holds it (a drag is under way), it keeps the plug-in's code
+    // mapped until its last release, as the host may unload the plug-in
+    // before the drag ends.
+    void Detach() noexcept;
+
 private:
     ~CDropTarget() = default;  // deleted by Release only
     void ClearDropHilite();
@@ -38,6 +44,7 @@ private:
     IDataObject* m_pDataObject = nullptr;
     FORMATETC m_formatEtc{};
     HWND m_hWndSource = nullptr;
+    HMODULE m_pinnedModule = nullptr;
 };
 
 }  // namespace tarnwick

@@ -190,3 +190,70 @@ TEST_F(DialogDropTest, DropWithCtrlCopiesIntoTheRowsFolder) {
 }
 
 }  // namespace
+
+// The host's exit and unload, run by a host timer once the drag highlights a
+// row: OLE's drag loop dispatches it while the drag goes on.
+class DragOutlivesThePlugin : public DialogDropTest {
+public:
+    static inline DragOutlivesThePlugin* g_exitingTest = nullptr;
+    static inline bool g_exitedDuringDrag = false;
+
+    static void CALLBACK ExitWhenARowIsHighlighted(HWND, UINT, UINT_PTR, DWORD) {
+        if (g_exitedDuringDrag || !g_exitingTest || !g_exitingTest->AnyRowHighlighted()) return;
+        g_exitedDuringDrag = true;
+        g_exitingTest->ExitAndUnload();
+    }
+};
+
+TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    const std::vector<POINT> path = {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 1),
+                                     testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 2)};
+    g_exitingTest = this;
+    g_exitedDuringDrag = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ExitWhenARowIsHighlighted);
+    const testing_support::DragOutcome outcome = Drag(&data, path);
+    KillTimer(nullptr, timer);
+    g_exitingTest = nullptr;
+
+    ASSERT_TRUE(g_exitedDuringDrag) << "no row was highlighted during the drag";
+    EXPECT_FALSE(plugin.loaded());
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), outcome.effect);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
+    // The drop target's last release gives the plug-in's code back.
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !GetModuleHandleA(dllPath.c_str()); }, 5000));
+    PumpMessagesFor(300);
+    EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+}
+
+// What OLE's drag loop does with the target it holds, whatever its own
+// implementation: the calls after an exit and unload reach a target that
+// answers "no drop", and its last release gives the plug-in's code back.
+TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
+    auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
+    ASSERT_NE(nullptr, target);
+    target->AddRef();
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    const POINT row = testing_support::RowPoint(list, 0);
+    const POINTL at{row.x, row.y};
+    DWORD effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+    ASSERT_EQ(S_OK, target->DragEnter(&data, 0, at, &effect));
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), effect);
+    EXPECT_TRUE(AnyRowHighlighted());
+
+    ExitAndUnload();
+    EXPECT_TRUE(GetModuleHandleA(dllPath.c_str())) << "the held target keeps the code mapped";
+    effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+    EXPECT_EQ(S_OK, target->DragOver(0, at, &effect));
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
+    effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+    EXPECT_EQ(S_OK, target->Drop(&data, MK_CONTROL, at, &effect));
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
+    EXPECT_EQ(S_OK, target->DragLeave());
+    target->Release();
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !GetModuleHandleA(dllPath.c_str()); }, 5000));
+    EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+}
