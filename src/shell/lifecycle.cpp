@@ -30,7 +30,13 @@ void ExitPlugin() {
     if (Config().deleteCache != 0) {
         const DWORD wait = updateThreadEnded ? INFINITE : kUpdateThreadStopMilliseconds;
         const DWORD got = WaitForSingleObject(FolderListMutex(), wait);
-        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) DeleteFolderListFiles(std::string(), std::string());
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) {
+            DeleteFolderListFiles(std::string(), std::string());
+            // Closing the handle would not give it back: another process
+            // running the plug-in shares it and would wait until this
+            // thread ends.
+            ReleaseMutex(FolderListMutex());
+        }
     }
     CloseFolderListMutex();
     if (SearchDialogExists()) DestroySearchDialog();
