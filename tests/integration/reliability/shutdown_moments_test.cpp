@@ -1,0 +1,109 @@
+// The host exits and unloads the plug-in at a random moment: while the
+// update thread builds, while the dialog is shown and typed into, or while
+// OLE's drag loop holds the list's drop target. The process lives on: no
+// fault, bounded exit, no mail moved, and the code unmapped once nothing of
+// the plug-in runs any more.
+#include "sample_mailbox.h"
+#include "support/drag_support.h"
+#include "support/fuzz.h"
+#include "support/plugin_fixture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::DescribeCase;
+using testing_support::FuzzRandom;
+using testing_support::PlanCampaign;
+using testing_support::PluginHostTest;
+
+namespace {
+
+constexpr char kCaption[] = "フォルダ検索";
+
+enum class Moment { DuringBuild, DialogShown, DuringDrag };
+
+}  // namespace
+
+class ShutdownMomentsFuzz : public PluginHostTest {
+protected:
+    void SetUp() override {
+        PluginHostTest::SetUp();
+        standin::SampleMailboxOptions options;
+        options.folderCount = 400;
+        options.mailboxCount = 1;
+        options.writeMails = false;
+        standin::GenerateSampleMailbox(dataFolder, options);
+        mailList = CreateWindowA("STATIC", "mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        standin::Host().windows[2] = mailList;
+    }
+    void TearDown() override {
+        DestroyWindow(mailList);
+        PluginHostTest::TearDown();
+    }
+
+    HWND Dialog() const { return testing_support::FindThreadWindow(kCaption); }
+    bool Mapped() const { return GetModuleHandleA(dllPath.c_str()) != nullptr; }
+
+    HWND mailList = nullptr;
+};
+
+TEST_F(ShutdownMomentsFuzz, ExitAndUnloadAtAnyMomentLeaveTheHostRunning) {
+    const auto plan = PlanCampaign(16);
+    FuzzRandom random(plan.seed + 5);
+    for (long i = 0; i < plan.cases; ++i) {
+        const std::string where = DescribeCase(plan, i);
+        const auto moment = static_cast<Moment>(random.Below(3));
+        const bool thread = moment == Moment::DuringBuild || !random.OneIn(3);
+        WriteIni(std::string("[Config]\r\nUseUpateThread=") + (thread ? "1" : "0") +
+                 "\r\nFirstWaitingTime=0\r\nUpdateInterval=0\r\nUseCache=" + (random.OneIn(2) ? "1" : "0") +
+                 "\r\nDeleteCache=" + (random.OneIn(2) ? "1" : "0") + "\r\n");
+        ASSERT_TRUE(LoadPlugin()) << where;
+        plugin.OnStart();
+        HMENU menu = testing_support::MakeHostMenu();
+        plugin.OnMenuInit(nullptr, menu, 0);
+
+        IDropTarget* heldTarget = nullptr;
+        testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                             testing_support::MailIndexesBlock(mailList));
+        POINTL rowPoint{};
+        if (moment != Moment::DuringBuild) {
+            ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96)) << where;
+            ASSERT_TRUE(testing_support::PumpUntil([&] { return Dialog() && IsWindowVisible(Dialog()); }, 20000))
+                << where;
+            PostMessageA(GetFocus(), WM_CHAR, 'a' + random.Below(26), 1);
+            HWND list = GetDlgItem(Dialog(), 1002);
+            if (moment == Moment::DuringDrag) {
+                testing_support::PumpMessagesFor(5);
+                heldTarget = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
+                ASSERT_NE(nullptr, heldTarget) << where;
+                heldTarget->AddRef();
+                const POINT row = testing_support::RowPoint(list, 0);
+                rowPoint = POINTL{row.x, row.y};
+                DWORD effect = DROPEFFECT_MOVE;
+                heldTarget->DragEnter(&data, 0, rowPoint, &effect);
+            }
+        }
+        testing_support::PumpMessagesFor(random.Below(300));
+
+        const DWORD start = GetTickCount();
+        ExitAndUnload();
+        EXPECT_LT(GetTickCount() - start, 7000u) << where << ": exit took too long";
+        if (heldTarget) {
+            // The rest of the drag, as OLE's loop goes on with it.
+            DWORD effect = DROPEFFECT_MOVE;
+            heldTarget->DragOver(0, rowPoint, &effect);
+            EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect) << where;
+            heldTarget->Drop(&data, 0, rowPoint, &effect);
+            heldTarget->Release();
+        }
+        DestroyMenu(menu);
+        testing_support::PumpMessagesFor(200);
+        EXPECT_TRUE(testing_support::PumpUntil([&] { return !Mapped(); }, 8000)) << where << ": code still mapped";
+        ASSERT_EQ(0, testing_support::FaultsSeen()) << where;
+        EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty()) << where;
+        EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased()) << where;
+        if (HasFailure()) break;
+    }
+}
