@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <mutex>
 #include <string>
 
 #define BKA_EXPORT extern "C" __declspec(dllexport)
@@ -15,8 +17,18 @@ using standin::Host;
 using standin::TextFault;
 
 // Each thread gets its own answer buffer, valid until its next text call.
+// Kept in a map, not in thread_local storage: at thread exit the MinGW
+// runtime's thread_local destructors free a block twice under Wine (its
+// heap checking reports it).
+std::string& ThreadAnswerBuffer() {
+    static std::mutex lock;
+    static std::map<DWORD, std::string> buffers;
+    std::lock_guard<std::mutex> hold(lock);
+    return buffers[GetCurrentThreadId()];
+}
+
 LPCSTR Answer(const std::string& text) {
-    thread_local std::string buffer;
+    std::string& buffer = ThreadAnswerBuffer();
     standin::HostModel& host = Host();
     ++host.textCallsStarted;
     if (host.delayMilliseconds) Sleep(host.delayMilliseconds);

@@ -40,7 +40,9 @@ TEST_F(UpdateThreadTest, BuildsTheSharedListAndStopsPromptly) {
 
 TEST_F(UpdateThreadTest, NeverBuildsWhileTheMutexIsHeldElsewhere) {
     Dirs({"MB1\\A"});
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(tarnwick::FolderListMutex(), 0));
+    // Other test processes running the plug-in's code share the named mutex.
+    const DWORD taken = WaitForSingleObject(tarnwick::FolderListMutex(), 30000);
+    ASSERT_TRUE(taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED) << taken;
     tarnwick::StartUpdateThread();
     Sleep(400);
     EXPECT_TRUE(tarnwick::SharedFolderList()->empty());

@@ -16,8 +16,10 @@ void TestBuild() {
 }
 HANDLE TestMutex() noexcept { return tarnwick::FolderListMutex(); }
 
+// Other test processes running the plug-in's code share the named mutex and
+// may hold it for a moment; this thread's own hold would last.
 DWORD WINAPI TryFolderListMutex(void*) {
-    const DWORD result = WaitForSingleObject(tarnwick::FolderListMutex(), 0);
+    const DWORD result = WaitForSingleObject(tarnwick::FolderListMutex(), 5000);
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(tarnwick::FolderListMutex());
     return result;
 }
