@@ -13,4 +13,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Runs only where 32-bit x86 code can execute (see scripts/test-win32.sh).
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test-runner.sh /usr/lib/wine/wine)
