@@ -116,6 +116,11 @@ TEST_F(DialogCycles, WhileTheUpdateThreadRebuildsNothingDeadlocksOrLeaks) {
         if (i % 10 == 0) {
             ASSERT_TRUE(OtherThreadCanTake(kFolderListMutexName, 30000)) << "cycle " << i;
         }
+        if (i % 100 == 99) {
+            // Long runs show where they are.
+            std::printf("cycle %ld of %ld, %lu ms\n", i + 1, cycles, GetTickCount() - start);
+            std::fflush(stdout);
+        }
     }
     const testing_support::ResourceCounts after = testing_support::CountResources();
     const DWORD elapsed = GetTickCount() - start;
