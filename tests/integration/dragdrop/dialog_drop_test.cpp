@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -256,4 +257,46 @@ TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
     EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
     EXPECT_TRUE(testing_support::PumpUntil([&] { return !GetModuleHandleA(dllPath.c_str()); }, 5000));
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+}
+
+// OLE's calls for 1,000 drags over the real dialog's list, half of them
+// dropped: the process holds no more handles, windows or memory afterwards.
+TEST_F(DialogDropTest, ThousandSimulatedDragsLeaveNothingBehind) {
+    auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
+    ASSERT_NE(nullptr, target);
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    const int rows = ListView_GetItemCount(list);
+    ASSERT_GT(rows, 0);
+    const auto drag = [&](int i) {
+        target->AddRef();
+        const POINT row = testing_support::RowPoint(list, i % rows);
+        const POINTL at{row.x, row.y};
+        DWORD effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+        target->DragEnter(&data, 0, at, &effect);
+        target->DragOver(i % 3 ? 0 : MK_CONTROL, at, &effect);
+        if (i % 2) {
+            target->Drop(&data, 0, at, &effect);
+        } else {
+            target->DragLeave();
+        }
+        target->Release();
+        if (i % 50 == 0) PumpMessagesFor(1);
+    };
+    for (int i = 0; i < 50; ++i) drag(i);
+    const testing_support::ResourceCounts before = testing_support::CountResources();
+    const long drops = 1000;
+    for (int i = 0; i < drops; ++i) drag(i);
+    PumpMessagesFor(50);
+    const testing_support::ResourceCounts after = testing_support::CountResources();
+    std::printf("drags=%ld handles %lu->%lu user %lu->%lu private %lu->%lu KiB\n", drops, before.handles,
+                after.handles, before.userObjects, after.userObjects,
+                static_cast<unsigned long>(before.privateBytes / 1024),
+                static_cast<unsigned long>(after.privateBytes / 1024));
+    EXPECT_EQ(525u, standin::Host().CallsTo("BKA_MoveSelectedMessages").size());
+    EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+    EXPECT_LE(after.handles, before.handles + 4);
+    EXPECT_LE(after.userObjects, before.userObjects);
+    // The host's own call log grows by one entry per drop.
+    EXPECT_LE(after.privateBytes, before.privateBytes + 2u * 1024 * 1024);
 }
