@@ -50,6 +50,10 @@ std::string FuzzRandom::Text(std::size_t maxLength) {
 FuzzPlan PlanCampaign(long defaultCases) {
     FuzzPlan plan{20261207ull, defaultCases};
     if (const char* seed = std::getenv("TARNWICK_FUZZ_SEED")) plan.seed = std::strtoull(seed, nullptr, 10);
+    if (const char* scale = std::getenv("TARNWICK_FUZZ_SCALE")) {
+        const long factor = std::strtol(scale, nullptr, 10);
+        if (factor > 0) plan.cases = defaultCases * factor;
+    }
     if (const char* cases = std::getenv("TARNWICK_FUZZ_CASES")) plan.cases = std::strtol(cases, nullptr, 10);
     return plan;
 }

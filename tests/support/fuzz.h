@@ -1,7 +1,7 @@
 #pragma once
 // Seeded, bounded input campaigns. The suite runs a fixed seed and a bounded
-// number of cases; TARNWICK_FUZZ_SEED and TARNWICK_FUZZ_CASES (or the long
-// command scripts/fuzz.sh) run more, with the seed printed on failure.
+// number of cases; the environment (or the long command scripts/fuzz.sh)
+// runs more, with the seed printed on failure.
 
 #include <cstdint>
 #include <string>
@@ -31,8 +31,10 @@ struct FuzzPlan {
     long cases;
 };
 
-// The seed and the number of cases for a campaign: the environment's, or the
-// suite's fixed seed and the given default count.
+// The seed and the number of cases for a campaign: the suite's fixed seed
+// and the given default count, unless the environment says otherwise
+// (TARNWICK_FUZZ_SEED; TARNWICK_FUZZ_SCALE multiplies the count,
+// TARNWICK_FUZZ_CASES replaces it).
 FuzzPlan PlanCampaign(long defaultCases);
 
 // "seed=... case=..." for failure messages.
