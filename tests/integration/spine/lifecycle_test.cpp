@@ -68,9 +68,10 @@ TEST_F(SpineTest, ExportsAnswerAsTheHostExpects) {
         FARPROC address = plugin.Export(name);
         ASSERT_NE(nullptr, address) << name;
     }
-    auto callFour = reinterpret_cast<int(WINAPI*)(int, int, int, int)>(plugin.Export("BKC_OnDragDrop"));
+    auto callFour = reinterpret_cast<int(WINAPI*)(int, int, int, int)>(
+        reinterpret_cast<void*>(plugin.Export("BKC_OnDragDrop")));
     EXPECT_EQ(0, callFour(0, 0, 0, 0));
-    auto callNone = reinterpret_cast<int(WINAPI*)()>(plugin.Export("BKC_OnEveryMinute"));
+    auto callNone = reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(plugin.Export("BKC_OnEveryMinute")));
     EXPECT_EQ(0, callNone());
     // Before any menu initialisation no key opens anything.
     EXPECT_EQ(0, plugin.OnKeyDispatch(nullptr, 'F', 96));

@@ -28,8 +28,8 @@ TEST_F(HostBindingTest, BindsEveryFunctionOfAFullHost) {
     const CHostApi& api = HostApi();
     EXPECT_EQ(GetModuleHandleA(nullptr), api.hostModule);
     // First, last required and an optional entry.
-    EXPECT_EQ(reinterpret_cast<FARPROC>(GetProcAddress(GetModuleHandleA(nullptr), "BKA_GetVersion")),
-              reinterpret_cast<FARPROC>(api.BKA_GetVersion));
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(nullptr), "BKA_GetVersion")),
+              reinterpret_cast<void*>(api.BKA_GetVersion));
     EXPECT_NE(nullptr, api.BKA_Connect);
     EXPECT_NE(nullptr, api.BKA_SetStatus);
     EXPECT_NE(nullptr, api.BKA_MoveMessages);
