@@ -43,6 +43,33 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+namespace {
+
+void CollectTree(const std::string& base, const std::string& relative, int depth, std::vector<TreeEntry>& out) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((base + relative + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back(TreeEntry{relative + name + "\\", depth + 1});
+            CollectTree(base, relative + name + "\\", depth + 1, out);
+        } else {
+            out.push_back(TreeEntry{relative + name, depth});
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+}  // namespace
+
+std::vector<TreeEntry> ListTree(const std::string& folder) {
+    std::vector<TreeEntry> entries;
+    CollectTree(folder, "", 0, entries);
+    return entries;
+}
+
 std::string MakeDirs(const std::string& base, const std::string& relative) {
     std::string path = base;
     std::string component;

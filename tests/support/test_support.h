@@ -30,6 +30,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The file's whole content; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
+
+// Everything below a folder, depth first: paths relative to it (directories
+// ending in '\'), with their depth (a directory's is one more than its
+// parent's; a file's is its directory's).
+struct TreeEntry {
+    std::string relative;
+    int depth;
+};
+std::vector<TreeEntry> ListTree(const std::string& folder);
 void RemoveTree(const std::string& path);
 
 // Pumps the calling thread's messages as a host's loop does

@@ -69,20 +69,14 @@ std::string RandomListFile(FuzzRandom& random) {
 }
 
 // Every "Folder.lst" below folder (paths relative to it).
-void FindListFiles(const std::string& folder, const std::string& relative, std::set<std::string>& found) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            FindListFiles(folder, relative + name + "\\", found);
-        } else if (name == "Folder.lst") {
-            found.insert(relative + name);
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+std::set<std::string> ListFilesBelow(const std::string& folder) {
+    std::set<std::string> found;
+    for (const testing_support::TreeEntry& entry : testing_support::ListTree(folder)) {
+        const std::string& path = entry.relative;
+        const std::size_t nameStart = path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1;
+        if (path.compare(nameStart, std::string::npos, "Folder.lst") == 0) found.insert(path);
+    }
+    return found;
 }
 
 }  // namespace
@@ -145,15 +139,12 @@ TEST_F(FolderListFuzz, AnyListFilesBuildOpenFilterAndExitCleanly) {
         ASSERT_EQ(0, testing_support::FaultsSeen()) << where;
 
         // What is left is what the test wrote and the deletion did not reach.
-        std::set<std::string> left;
-        FindListFiles(dataFolder, "", left);
+        const std::set<std::string> left = ListFilesBelow(dataFolder);
         for (const std::string& file : left) {
             EXPECT_EQ(1u, placed.count(file)) << where << ": the plug-in left " << file;
         }
         EXPECT_EQ(0u, left.count("MB1\\Folder.lst")) << where;
-        std::set<std::string> outside;
-        FindListFiles(pluginFolder, "", outside);
-        EXPECT_TRUE(outside.empty()) << where << ": a list file was written beside the plug-in";
+        EXPECT_TRUE(ListFilesBelow(pluginFolder).empty()) << where << ": a list file was written beside the plug-in";
         if (HasFailure()) break;
     }
     EXPECT_GT(rowsSeen, 0);

@@ -13,42 +13,17 @@ using testing_support::TempDir;
 
 namespace {
 
-struct Entry {
-    std::string relative;  // directories end with '\'
-    int depth;
-};
-
-void Collect(const std::string& base, const std::string& relative, int depth, std::vector<Entry>& out) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + relative + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.push_back(Entry{relative + name + "\\", depth + 1});
-            Collect(base, relative + name + "\\", depth + 1, out);
-        } else {
-            out.push_back(Entry{relative + name, depth});
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-}
-
 std::vector<std::string> Tree(const std::string& folder) {
-    std::vector<Entry> entries;
-    Collect(folder, "", 0, entries);
     std::vector<std::string> names;
-    for (const Entry& entry : entries) names.push_back(entry.relative);
+    for (const testing_support::TreeEntry& entry : testing_support::ListTree(folder)) names.push_back(entry.relative);
     std::sort(names.begin(), names.end());
     return names;
 }
 
 int FolderCount(const std::string& mailbox, int* maxDepth = nullptr) {
-    std::vector<Entry> entries;
-    Collect(mailbox, "", 0, entries);
+    const std::vector<testing_support::TreeEntry> entries = testing_support::ListTree(mailbox);
     int count = 0;
-    for (const Entry& entry : entries) {
+    for (const testing_support::TreeEntry& entry : entries) {
         if (entry.relative.back() != '\\') continue;
         ++count;
         if (maxDepth) *maxDepth = std::max(*maxDepth, entry.depth);
