@@ -22,7 +22,7 @@ std::string MailIndexesBlock(HWND source) {
 TestDataObject::TestDataObject(CLIPFORMAT format, std::string bytes) : format_(format), bytes_(std::move(bytes)) {}
 
 TestDataObject::~TestDataObject() {
-    for (HGLOBAL block : blocks_) GlobalFree(block);
+    for (HGLOBAL block : releaser_.outstanding) GlobalFree(block);
 }
 
 void TestDataObject::Offer(CLIPFORMAT format, std::string bytes, Block block) {
@@ -60,7 +60,7 @@ STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
         HGLOBAL same = GlobalReAlloc(block, 0, GMEM_MOVEABLE);
         if (same) block = same;
     }
-    blocks_.push_back(block);
+    releaser_.outstanding.push_back(block);
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = block;
     medium->pUnkForRelease = &releaser_;

@@ -6,6 +6,7 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ std::string MailIndexesBlock(HWND source);
 
 // Offers one HGLOBAL block in one format. Lives on the stack: the reference
 // count is kept only to check balance. Every block handed out is owned here;
-// ReleaseStgMedium on it is counted through pUnkForRelease.
+// ReleaseStgMedium on it is counted, and frees it, through pUnkForRelease.
 class TestDataObject : public IDataObject {
 public:
     enum class Block { Normal, Discarded };
@@ -52,8 +53,11 @@ public:
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
+    // ReleaseStgMedium hands the medium back here: its block is freed, the
+    // oldest outstanding first (the target gives each back before the next).
     struct ReleaseCounter : IUnknown {
         long released = 0;
+        std::deque<HGLOBAL> outstanding;
         STDMETHODIMP QueryInterface(REFIID, void** ppv) override {
             *ppv = nullptr;
             return E_NOINTERFACE;
@@ -61,6 +65,10 @@ private:
         STDMETHODIMP_(ULONG) AddRef() override { return 1; }
         STDMETHODIMP_(ULONG) Release() override {
             ++released;
+            if (!outstanding.empty()) {
+                GlobalFree(outstanding.front());
+                outstanding.pop_front();
+            }
             return 1;
         }
     };
@@ -73,7 +81,6 @@ private:
     long references_ = 0;
     bool requestsWellFormed_ = true;
     ReleaseCounter releaser_;
-    std::vector<HGLOBAL> blocks_;
 };
 
 struct DragOutcome {

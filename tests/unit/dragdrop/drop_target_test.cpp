@@ -428,7 +428,8 @@ TEST_F(DropTargetTest, FuzzedDragDataIsAcceptedOnlyWhenItIsTheHostsMails) {
         const DWORD keyState = random.OneIn(2) ? MK_CONTROL : 0;
         const DWORD effect = Enter(data, overRow, keyState);
         ASSERT_EQ(accepted ? (keyState ? DWORD{DROPEFFECT_COPY} : DWORD{DROPEFFECT_MOVE}) : DWORD{DROPEFFECT_NONE}, effect)
-            << where;
+            << where << ": block of " << block.size() << " bytes " << ::testing::PrintToString(block)
+            << (foreignFormat ? ", foreign format" : "") << (failing ? ", GetData fails" : "");
         target->DragLeave();
         ASSERT_TRUE(HighlightedRows().empty()) << where;
     }
