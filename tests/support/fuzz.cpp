@@ -47,7 +47,7 @@ std::string FuzzRandom::Text(std::size_t maxLength) {
     return text;
 }
 
-FuzzPlan PlanCampaign(long defaultCases) {
+FuzzPlan PlanCampaign(long defaultCases, long maxCases) {
     FuzzPlan plan{20261207ull, defaultCases};
     if (const char* seed = std::getenv("TARNWICK_FUZZ_SEED")) plan.seed = std::strtoull(seed, nullptr, 10);
     if (const char* scale = std::getenv("TARNWICK_FUZZ_SCALE")) {
@@ -55,6 +55,7 @@ FuzzPlan PlanCampaign(long defaultCases) {
         if (factor > 0) plan.cases = defaultCases * factor;
     }
     if (const char* cases = std::getenv("TARNWICK_FUZZ_CASES")) plan.cases = std::strtol(cases, nullptr, 10);
+    if (plan.cases > maxCases) plan.cases = maxCases;
     return plan;
 }
 

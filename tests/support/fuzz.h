@@ -35,7 +35,13 @@ struct FuzzPlan {
 // and the given default count, unless the environment says otherwise
 // (TARNWICK_FUZZ_SEED; TARNWICK_FUZZ_SCALE multiplies the count,
 // TARNWICK_FUZZ_CASES replaces it).
-FuzzPlan PlanCampaign(long defaultCases);
+// maxCases bounds what the environment may ask for.
+FuzzPlan PlanCampaign(long defaultCases, long maxCases = 0x7FFFFFFF);
+
+// Campaigns that load the plug-in afresh for every case stay below this
+// count per process: the static MinGW thread runtime in the DLL takes a TLS
+// index at each load and never gives it back, and a process has 1,088.
+constexpr long kMaxPluginLoadsPerProcess = 1000;
 
 // "seed=... case=..." for failure messages.
 std::string DescribeCase(const FuzzPlan& plan, long index);

@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(FolderListFuzz, AnyListFilesBuildOpenFilterAndExitCleanly) {
-    const auto plan = PlanCampaign(40);
+    const auto plan = PlanCampaign(40, testing_support::kMaxPluginLoadsPerProcess);
     FuzzRandom random(plan.seed + 3);
     long rowsSeen = 0;
     for (long i = 0; i < plan.cases; ++i) {

@@ -46,7 +46,7 @@ std::string Sanitised(std::string value) {
 class IniFuzz : public PluginHostTest {};
 
 TEST_F(IniFuzz, AnyValuesStartOpenAndExitCleanly) {
-    const auto plan = PlanCampaign(150);
+    const auto plan = PlanCampaign(150, testing_support::kMaxPluginLoadsPerProcess);
     FuzzRandom random(plan.seed + 7);
     testing_support::MakeDirs(dataFolder, "MB1\\Work\\Plans");
     testing_support::MakeDirs(dataFolder, "MB1\\!!!!Inbox");

@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(ShutdownMomentsFuzz, ExitAndUnloadAtAnyMomentLeaveTheHostRunning) {
-    const auto plan = PlanCampaign(16);
+    const auto plan = PlanCampaign(16, testing_support::kMaxPluginLoadsPerProcess);
     FuzzRandom random(plan.seed + 5);
     for (long i = 0; i < plan.cases; ++i) {
         const std::string where = DescribeCase(plan, i);
