@@ -176,8 +176,6 @@ std::string WalkableDataFolder(const std::string& hostDataFolder) {
 
 bool FitsAnsiPath(std::size_t length) noexcept { return length + 1 <= kMaxAnsiPath; }
 
-bool NamesSameOrParent(std::string_view line) noexcept { return line.empty() || line == "." || line == ".."; }
-
 bool StaysBelowDirectory(std::string_view line) noexcept {
     bool componentIsDotsOrBlanks = true;  // also true for an empty component
     for (std::size_t i = 0; i < line.size(); ++i) {

@@ -39,14 +39,10 @@ std::string WithTrailingSeparator(const std::string& path);
 constexpr std::size_t kMaxAnsiPath = 260;
 bool FitsAnsiPath(std::size_t length) noexcept;
 
-// A list-file line that names the directory itself or its parent.
-bool NamesSameOrParent(std::string_view line) noexcept;
-
 // A list-file line that stays below its directory: no component of it
 // (between '\\' or '/') is empty or made of dots and blanks only, which
 // the file system would take for the directory itself or its parent.
 bool StaysBelowDirectory(std::string_view line) noexcept;
-
 
 // Where a re-walk stands in the existing list.
 struct WalkCursor {

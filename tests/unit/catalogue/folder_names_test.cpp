@@ -161,3 +161,18 @@ TEST(WithTrailingSeparator, AddsOneOnlyWhereTheLastCharacterIsNone) {
     EXPECT_EQ("\x83\x5C\\", tarnwick::WithTrailingSeparator("\x83\x5C"));
     EXPECT_EQ("", tarnwick::WithTrailingSeparator(""));
 }
+
+TEST(StaysBelowDirectory, RefusesEveryComponentTheFileSystemTakesForHereOrAbove) {
+    struct Case {
+        const char* line;
+        bool below;
+    };
+    const Case cases[] = {
+        {"Work", true}, {"Work\\Plans", true}, {"a.b", true}, {".hidden", true}, {"x..", true},
+        // "ソ" (83 5C) and "ソフト\Old": a trail byte 0x5C is no separator.
+        {"\x83\x5C", true}, {"\x83\x5C\x83\x74\x83\x67\\Old", true}, {"\x83\x5C\\", false},
+        {"", false}, {".", false}, {"..", false}, {"...", false}, {" ", false}, {". .", false},
+        {"..\\MB1", false}, {"Work\\..", false}, {"Work\\.\\Plans", false}, {"Work\\\\Plans", false},
+        {"\\Work", false}, {"Work\\", false}, {"Work/../x", false}, {"/", false}};
+    for (const Case& c : cases) EXPECT_EQ(c.below, tarnwick::StaysBelowDirectory(c.line)) << c.line;
+}
