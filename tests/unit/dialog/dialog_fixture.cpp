@@ -101,6 +101,17 @@ void SearchDialogTest::PressKey(UINT vk) const {
     Pump();
 }
 
+std::string SearchDialogTest::TypeIntoOtherWindow(const std::string& text) const {
+    HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    SetFocus(edit);
+    Type(text);
+    PressKey(VK_ESCAPE);
+    char held[64] = "";
+    GetWindowTextA(edit, held, sizeof(held));
+    DestroyWindow(edit);
+    return held;
+}
+
 void SearchDialogTest::ClickHeader(int column) const {
     HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
     RECT rect{};

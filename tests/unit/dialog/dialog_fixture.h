@@ -49,6 +49,9 @@ protected:
     void Type(const std::string& text) const;
     void TypeWide(const std::wstring& text) const;
     void PressKey(UINT vk) const;
+    // Types text and Escape into an edit window of another owner; returns
+    // what that window then holds.
+    std::string TypeIntoOtherWindow(const std::string& text) const;
     void ClickHeader(int column) const;
     void DoubleClickAt(int x, int y) const;  // list client coordinates
     void SelectRow(int row) const;

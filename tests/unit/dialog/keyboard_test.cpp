@@ -107,15 +107,8 @@ TEST_F(SearchDialogTest, ChoosingWithAnEmptyBoxOpensTheFolderAndKeepsTheHistory)
 
 TEST_F(SearchDialogTest, KeysForOtherWindowsReachThemUnchanged) {
     Open();
-    HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-    SetFocus(edit);
-    Type("xy");
-    PressKey(VK_ESCAPE);
-    char text[10] = "";
-    GetWindowTextA(edit, text, sizeof(text));
-    EXPECT_STREQ("xy", text);
+    EXPECT_EQ("xy", TypeIntoOtherWindow("xy"));
     EXPECT_TRUE(IsWindowVisible(Dialog()));
-    DestroyWindow(edit);
 }
 
 TEST_F(SearchDialogTest, PeekedKeysAreLeftForTheirRemoval) {

@@ -206,14 +206,7 @@ TEST_F(SearchDialogTest, DestroyRemovesTheWindowAndTheHook) {
     EXPECT_FALSE(tarnwick::SearchDialogExists());
     EXPECT_EQ(nullptr, tarnwick::DialogState().hook.get());
     // Keys for other windows pass untouched and nothing faults.
-    HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-    SetFocus(edit);
-    Type("ab");
-    PressKey(VK_ESCAPE);
-    char text[10] = "";
-    GetWindowTextA(edit, text, sizeof(text));
-    EXPECT_STREQ("ab", text);
-    DestroyWindow(edit);
+    EXPECT_EQ("ab", TypeIntoOtherWindow("ab"));
 }
 
 }  // namespace dialog_test
