@@ -3,8 +3,9 @@
 # run again: it only calls apt when a package or the locale is absent.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 wine64
-          xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales googletest python3)
+packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+          wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
+          locales googletest python3)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
