@@ -6,7 +6,7 @@
 #include "catalogue/folder_walk.h"
 #include "host_model.h"
 #include "sample_mailbox.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 #include "support/test_support.h"
 
 #include <windows.h>

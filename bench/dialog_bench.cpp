@@ -12,9 +12,9 @@
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
 #include "resource_ids.h"
-#include "shell/config.h"
-#include "shell/host_api.h"
-#include "shell/plugin_paths.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
+#include "binding/plugin_paths.h"
 #include "support/test_support.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/folder_walk.h"
 #include "common/unique_handle.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 
 #include <cstring>
 #include <string_view>

@@ -2,8 +2,8 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/folder_names.h"
-#include "shell/config.h"
-#include "shell/host_api.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // The in-place build over a given list, and the shared instances that the
-// shell, the dialog and the update thread meet at.
+// plug-in's start and exit, the dialog and the update thread meet at.
 
 #include "catalogue/folder_record.h"
 #include "catalogue/folder_walk.h"
@@ -17,10 +17,10 @@ namespace tarnwick {
 void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings);
 
 // The shared list as an owner, for the update thread, which may outlive the
-// shell's reference when exit cannot wait for it.
+// plug-in's reference when exit cannot wait for it.
 std::shared_ptr<FolderList> SharedFolderListOwner() noexcept;
 
-// The settings of the shell's builds, from Config().
+// The settings of the plug-in's builds, from Config().
 CatalogueSettings ConfiguredCatalogueSettings() noexcept;
 
 }  // namespace tarnwick

@@ -3,7 +3,7 @@
 #include "catalogue/folder_names.h"
 #include "common/text.h"
 #include "common/unique_handle.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 
 #include <windows.h>
 #include <mbctype.h>

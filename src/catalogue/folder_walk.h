@@ -17,7 +17,7 @@ namespace tarnwick {
 constexpr std::size_t kMaxWalkEntries = 100000;
 
 // What a build works with besides its list; the shared settings are only
-// copied into this where the shell calls in.
+// copied into this where the plug-in calls in.
 struct CatalogueSettings {
     bool useCache = false;
     // Set by whoever wants the build abandoned (exit); null: never.

@@ -1,7 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_build.h"
 #include "common/unique_handle.h"
-#include "shell/config.h"
+#include "binding/config.h"
 
 #include <process.h>
 

@@ -6,8 +6,8 @@
 
 #include "common/text.h"
 #include "resource_ids.h"
-#include "shell/config.h"
-#include "shell/host_api.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
 
 #include <algorithm>
 #include <climits>
@@ -108,6 +108,15 @@ const FolderRecord* RecordOfRow(HWND list, int row) {
 void OpenFolderOfRow(int row, HWND list) {
     if (const FolderRecord* record = RecordOfRow(list, row)) HostSetCurrentFolder(record->folderId);
 }
+
+bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
+    const FolderRecord* record = RecordOfRow(list, row);
+    if (!record) return false;
+    folderId = record->folderId;
+    return true;
+}
+
+void RecordQueryAfterDrop(HWND list) { AddQueryToHistory(GetParent(list)); }
 
 void AddQueryToHistory(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);

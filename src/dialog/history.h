@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace tarnwick {
 
 // Puts the search box's text at the top of the history (the combo box).
@@ -14,5 +16,10 @@ void AddQueryToHistory(HWND dialog);
 // The catalogue record a result-list row stands for (its item data is the
 // record's position); null when the row or the position does not exist.
 const FolderRecord* RecordOfRow(HWND list, int row);
+
+// What the drop target on the result list asks of the dialog: the folder of
+// a row, and the history entry after a drop.
+bool FolderIdOfRow(HWND list, int row, std::string& folderId);
+void RecordQueryAfterDrop(HWND list);
 
 }  // namespace tarnwick

@@ -5,8 +5,8 @@
 
 #include "common/activation_context.h"
 #include "resource_ids.h"
-#include "shell/config.h"
-#include "shell/plugin_paths.h"
+#include "binding/config.h"
+#include "binding/plugin_paths.h"
 
 namespace tarnwick {
 namespace {

@@ -2,11 +2,12 @@
 // the layout, the Escape rule, closing, and the teardown at exit.
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
+#include "dialog/history.h"
 
 #include "catalogue/catalogue.h"
 #include "dragdrop/drop_target.h"
 #include "resource_ids.h"
-#include "shell/config.h"
+#include "binding/config.h"
 
 #include <ole2.h>
 
@@ -42,7 +43,7 @@ void RegisterDropTarget(HWND list) {
     // Only a successful initialisation may be balanced at exit; a failed one
     // would end the host's own OLE.
     g_state.oleInitialized = SUCCEEDED(ole);
-    g_state.dropTarget = new CDropTarget(list);
+    g_state.dropTarget = new CDropTarget(list, DropSite{&FolderIdOfRow, &RecordQueryAfterDrop});
     RegisterDragDrop(list, g_state.dropTarget);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The search dialog as the shell sees it.
+// The search dialog as the plug-in's entry points see it.
 
 #include <windows.h>
 

@@ -1,7 +1,6 @@
 #include "dragdrop/drop_target.h"
 
-#include "dialog/history.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 
 #include <commctrl.h>
 
@@ -74,7 +73,7 @@ void ReleaseModuleLater(HMODULE module) noexcept {
 
 }  // namespace
 
-CDropTarget::CDropTarget(HWND list) : m_hWndList(list) {
+CDropTarget::CDropTarget(HWND list, DropSite site) : m_hWndList(list), m_site(site) {
     m_formatEtc.cfFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatA(kMailIndexesFormat));
     m_formatEtc.ptd = nullptr;
     m_formatEtc.dwAspect = DVASPECT_CONTENT;
@@ -170,17 +169,16 @@ STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD keyState, POINTL, DWORD* effe
         const DWORD chosen = EffectForKeys(keyState);
         SetEffect(effect, chosen);
         if (m_nHilite == -1) return S_OK;
-        const FolderRecord* record = RecordOfRow(m_hWndList, m_nHilite);
-        if (!record) {
+        std::string folderId;
+        if (!m_site.folderIdOfRow || !m_site.folderIdOfRow(m_hWndList, m_nHilite, folderId)) {
             // The row went away under the highlight: nothing to move into.
             ClearDropHilite();
             return S_OK;
         }
-        const std::string folderId = record->folderId;
         HostMoveSelectedMessages(folderId, chosen == DROPEFFECT_COPY);
         ClearDropHilite();
         SetFocus(m_hWndList);
-        AddQueryToHistory(GetParent(m_hWndList));
+        if (m_site.afterDrop) m_site.afterDrop(m_hWndList);
         return S_OK;
     } catch (...) {
         SetEffect(effect, DROPEFFECT_NONE);

@@ -6,12 +6,23 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <string>
+
 namespace tarnwick {
+
+// What the drop target needs of the window that owns its list, handed over
+// by that window: the drop target knows nothing else of it.
+struct DropSite {
+    // The folder id of the folder a row stands for; false when it stands for none.
+    bool (*folderIdOfRow)(HWND list, int row, std::string& folderId);
+    // Runs after the host was asked to move or copy the mails.
+    void (*afterDrop)(HWND list);
+};
 
 class CDropTarget final : public IDropTarget {
 public:
     // Count 1: the plug-in's own reference.
-    explicit CDropTarget(HWND list);
+    CDropTarget(HWND list, DropSite site);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -39,6 +50,7 @@ private:
     int RowAt(POINTL point) const;
 
     HWND m_hWndList;
+    DropSite m_site;
     LONG m_nHilite = -1;
     LONG m_cRef = 1;
     IDataObject* m_pDataObject = nullptr;

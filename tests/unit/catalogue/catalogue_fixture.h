@@ -6,7 +6,7 @@
 #include "catalogue/catalogue_build.h"
 #include "catalogue/folder_names.h"
 #include "host_model.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "catalogue_fixture.h"
 
-#include "shell/config.h"
+#include "binding/config.h"
 
 class UpdateThreadTest : public CatalogueTest {
 protected:
@@ -73,7 +73,7 @@ TEST_F(UpdateThreadTest, ThreadThatOutlivesTheWaitKeepsItsOwnListAndMutex) {
     tarnwick::StartUpdateThread();
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inHost, 10000));
     EXPECT_FALSE(tarnwick::StopUpdateThread(100));
-    // Exit goes on as the shell does it; the thread still runs its build.
+    // Exit goes on as the plug-in does it; the thread still runs its build.
     tarnwick::DestroyFolderList();
     tarnwick::CloseFolderListMutex();
     EXPECT_EQ(nullptr, tarnwick::SharedFolderList());

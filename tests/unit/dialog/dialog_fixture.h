@@ -10,9 +10,9 @@
 #include "dialog/search_dialog.h"
 #include "host_model.h"
 #include "resource_ids.h"
-#include "shell/config.h"
-#include "shell/host_api.h"
-#include "shell/plugin_paths.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
+#include "binding/plugin_paths.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

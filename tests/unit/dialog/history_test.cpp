@@ -86,7 +86,8 @@ TEST_F(SearchDialogTest, HugeHistoryMaxLoadsAndSavesOnlyWhatExists) {
     SetWindowTextA(Box(), "b");
     tarnwick::AddQueryToHistory(Dialog());
     tarnwick::SaveSearchHistory();
-    EXPECT_LT(GetTickCount() - start, 5000u);
+    // A loop up to HistoryMax would take hours; a busy machine takes seconds.
+    EXPECT_LT(GetTickCount() - start, 60000u);
     const std::string ini = testing_support::ReadFileBytes(iniPath);
     EXPECT_NE(std::string::npos, ini.find("History0=b\r\n")) << ini;
     EXPECT_NE(std::string::npos, ini.find("History1=a\r\n")) << ini;

@@ -2,8 +2,9 @@
 
 #include "catalogue/catalogue.h"
 #include "dialog/dialog_state.h"
+#include "dialog/history.h"
 #include "host_model.h"
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 #include "support/drag_support.h"
 #include "support/fuzz.h"
 #include "support/test_support.h"
@@ -34,6 +35,9 @@ LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == LVM_SETITEMSTATE) ++g_setItemStateMessages;
     return CallWindowProcA(g_listProcedure, window, message, wParam, lParam);
 }
+
+// The drop target as the dialog makes it.
+const tarnwick::DropSite kDialogSite{&tarnwick::FolderIdOfRow, &tarnwick::RecordQueryAfterDrop};
 
 POINTL Pointl(POINT point) { return POINTL{point.x, point.y}; }
 
@@ -107,7 +111,7 @@ protected:
     }
 
     CDropTarget* MakeTarget() {
-        target = new CDropTarget(list);
+        target = new CDropTarget(list, kDialogSite);
         return target;
     }
 
@@ -136,7 +140,7 @@ protected:
 };
 
 TEST_F(DropTargetTest, ReferencesCountFromOneAndOnlyTheTwoInterfacesAreGiven) {
-    CDropTarget* made = new CDropTarget(list);
+    CDropTarget* made = new CDropTarget(list, kDialogSite);
     EXPECT_EQ(1u, standin::Host().CallsTo("BKA_GetWindowHandles").size());
     EXPECT_EQ(2u, made->AddRef());
     EXPECT_EQ(1u, made->Release());

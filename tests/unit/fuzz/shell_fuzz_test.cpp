@@ -1,6 +1,6 @@
-// Campaigns over the shell's parsers: shortcut texts and module paths.
-#include "shell/menu.h"
-#include "shell/plugin_paths.h"
+// Campaigns over the plug-in's parsers: shortcut texts and module paths.
+#include "plugin/menu.h"
+#include "binding/plugin_paths.h"
 #include "support/fuzz.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "shell/lifecycle.h"
+#include "plugin/lifecycle.h"
 
 #include "catalogue/catalogue.h"
 #include "dialog/search_dialog.h"
-#include "shell/config.h"
-#include "shell/menu.h"
+#include "binding/config.h"
+#include "plugin/menu.h"
 
 namespace tarnwick {
 

@@ -1,6 +1,6 @@
-#include "shell/config.h"
+#include "binding/config.h"
 
-#include "shell/plugin_paths.h"
+#include "binding/plugin_paths.h"
 
 #include <windows.h>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "shell/menu.h"
+#include "plugin/menu.h"
 
 #include "common/text.h"
 #include "dialog/search_dialog.h"
-#include "shell/config.h"
-#include "shell/host_api.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
 
 #include <mbstring.h>
 #include <cstdlib>

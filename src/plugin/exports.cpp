@@ -1,10 +1,10 @@
 // The sixteen entry points the host calls. None lets a C++ exception out:
 // an exception would cross into the host's frames.
-#include "shell/exports.h"
+#include "plugin/exports.h"
 
-#include "shell/lifecycle.h"
-#include "shell/menu.h"
-#include "shell/plugin_info.h"
+#include "plugin/lifecycle.h"
+#include "plugin/menu.h"
+#include "plugin/plugin_info.h"
 
 namespace {
 

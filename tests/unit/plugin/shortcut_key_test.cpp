@@ -1,4 +1,4 @@
-#include "shell/menu.h"
+#include "plugin/menu.h"
 
 #include <gtest/gtest.h>
 

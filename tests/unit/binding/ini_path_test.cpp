@@ -1,4 +1,4 @@
-#include "shell/plugin_paths.h"
+#include "binding/plugin_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "shell/host_api.h"
-#include "shell/plugin_paths.h"
+#include "binding/host_api.h"
+#include "binding/plugin_paths.h"
 
 #include <windows.h>
 

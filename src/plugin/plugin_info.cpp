@@ -1,4 +1,4 @@
-#include "shell/plugin_info.h"
+#include "plugin/plugin_info.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
-#include "shell/config.h"
-#include "shell/plugin_paths.h"
+#include "binding/config.h"
+#include "binding/plugin_paths.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/host_api.h"
+#include "binding/host_api.h"
 
 #include "common/text.h"
 

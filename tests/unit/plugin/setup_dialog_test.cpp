@@ -1,7 +1,7 @@
-#include "shell/plugin_info.h"
+#include "plugin/plugin_info.h"
 
 #include "resource_ids.h"
-#include "shell/plugin_paths.h"
+#include "binding/plugin_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,13 @@
 
 #include <windows.h>
 
+#include "version.h"
+
 namespace tarnwick {
 
 constexpr char kPluginName[] = "Tarnwick";
 constexpr char kPluginVendor[] = "Tarnwick developers";
-constexpr char kPluginVersion[] = "1.20";
+constexpr char kPluginVersion[] = TARNWICK_VERSION_TEXT;
 constexpr char kPluginDescription[] = "Enables folder search dialog.";
 
 // Writes name, vendor, version and description into the host's record, each

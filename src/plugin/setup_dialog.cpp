@@ -1,9 +1,9 @@
-#include "shell/plugin_info.h"
+#include "plugin/plugin_info.h"
 
 #include "common/activation_context.h"
 #include "common/unique_handle.h"
 #include "resource_ids.h"
-#include "shell/plugin_paths.h"
+#include "binding/plugin_paths.h"
 
 #include <string>
 
