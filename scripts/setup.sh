@@ -3,7 +3,8 @@
 # run again: it only calls apt when a package or the locale is absent.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+          binutils-mingw-w64-x86-64 mingw-w64-tools
           wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
           locales googletest python3)
 

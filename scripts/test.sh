@@ -11,4 +11,5 @@ export TARNWICK_HEAP_CHECK="${TARNWICK_HEAP_CHECK:-1}"
 
 "${root}/scripts/setup.sh"
 "${root}/scripts/build.sh"
+"${root}/scripts/package.sh"
 exec "${root}/scripts/with-wine.sh" ctest --test-dir "${TARNWICK_BUILD}" --output-on-failure -j2 "$@"
