@@ -39,6 +39,12 @@ REG
     wineserver -w
     touch "${WINEPREFIX}/.tarnwick-ready"
   fi
+  # Wine draws the caption buttons with Marlett, but does not find the copy
+  # that fonts-wine puts in its data folder: without it they show as "0 1 r".
+  local fonts="${WINEPREFIX}/drive_c/windows/Fonts"
+  if [ -d "${fonts}" ] && [ ! -f "${fonts}/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "${fonts}/"
+  fi
   # Without a window manager Wine waits two seconds for one at every hide of
   # a managed window; unmanaged windows are hidden at once.
   if [ ! -f "${WINEPREFIX}/.tarnwick-unmanaged" ]; then

@@ -188,6 +188,11 @@ for script, words in commands.items():
     for word in sorted(words - FUNCTIONS):
         if not is_builtin(word):
             programs.setdefault(word, os.path.relpath(script, root))
+# Files the scripts read from the system, such as a font, count as programs do.
+for script in SCRIPTS:
+    for path in re.findall(r'(/usr/[\w./+-]+)', open(script, encoding='utf-8').read()):
+        if os.path.isfile(path):
+            programs.setdefault(path, os.path.relpath(script, root))
 for toolchain in TOOLCHAINS:
     for program in toolchain_programs(toolchain):
         programs.setdefault(program, os.path.relpath(toolchain, root))
