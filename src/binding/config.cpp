@@ -75,6 +75,10 @@ void ReadPluginConfig() {
     c.dialogMode = ReadIniInt("Config", "DialogMode", 0);
     c.modalDialog = ReadIniInt("Config", "ModalDialog", 0);
     c.historyMax = ReadIniInt("Config", "HistoryMax", 15);
+    c.matchWords = ReadIniInt("Config", "MatchWords", 0);
+    c.matchPath = ReadIniInt("Config", "MatchPath", 0);
+    c.rankMatches = ReadIniInt("Config", "RankMatches", 0);
+    c.moveKeys = ReadIniInt("Config", "MoveKeys", 0);
 }
 
 void WriteWindowSettings() {

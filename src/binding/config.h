@@ -24,6 +24,11 @@ struct PluginConfig {
     int dialogMode = 0;
     int modalDialog = 0;
     int historyMax = 15;
+    // Opt-in search and filing aids; 0 keeps the plain filter and keys.
+    int matchWords = 0;
+    int matchPath = 0;
+    int rankMatches = 0;
+    int moveKeys = 0;
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

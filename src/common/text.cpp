@@ -76,18 +76,35 @@ std::size_t WellFormedMbcsLength(const std::string& text) noexcept {
 
 std::string WithoutLoneLeadByte(const std::string& text) { return text.substr(0, WellFormedMbcsLength(text)); }
 
+namespace {
+
+// at begins with the query's queryLength bytes, ending at a character
+// boundary of at.
+bool WholeCharsMatchAt(const char* at, const char* query, std::size_t queryLength) noexcept {
+    if (std::strncmp(at, query, queryLength) != 0) return false;
+    std::size_t matched = 0;
+    while (matched < queryLength) matched += CharLength(at + matched);
+    return matched == queryLength;
+}
+
+}  // namespace
+
+std::size_t MbcsCharLength(const char* text) noexcept { return CharLength(text); }
+
 bool MbcsContains(const char* text, const char* query) noexcept {
     if (!query || query[0] == '\0') return true;
     if (!text) return false;
     const std::size_t queryLength = std::strlen(query);
     for (const char* at = text; *at != '\0'; at += CharLength(at)) {
-        if (std::strncmp(at, query, queryLength) != 0) continue;
-        // The match must also end at a character boundary.
-        std::size_t matched = 0;
-        while (matched < queryLength) matched += CharLength(at + matched);
-        if (matched == queryLength) return true;
+        if (WholeCharsMatchAt(at, query, queryLength)) return true;
     }
     return false;
+}
+
+bool MbcsStartsWith(const char* text, const char* query) noexcept {
+    if (!query || query[0] == '\0') return true;
+    if (!text) return false;
+    return WholeCharsMatchAt(text, query, std::strlen(query));
 }
 
 int MbcsCompare(const char* a, const char* b) noexcept {

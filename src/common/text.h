@@ -36,10 +36,19 @@ std::size_t WellFormedMbcsLength(const std::string& text) noexcept;
 // text without a lone lead byte at its end.
 std::string WithoutLoneLeadByte(const std::string& text);
 
+// The byte length (1 or 2) of the character at text, stepping as all of
+// these functions do: a lead byte before the terminator is a character of
+// its own.
+std::size_t MbcsCharLength(const char* text) noexcept;
+
 // Whether query occurs in text starting at a character boundary, as the
 // runtime's code-page-aware substring search defines it; an empty query
 // occurs in every text.
 bool MbcsContains(const char* text, const char* query) noexcept;
+
+// Whether text begins with query, the match ending at a character boundary
+// of text; an empty query begins every text.
+bool MbcsStartsWith(const char* text, const char* query) noexcept;
 
 // Character-by-character comparison by character code, a double-byte
 // character counting as its 16-bit value with the lead byte high; a prefix

@@ -1,5 +1,6 @@
 // The incremental filter and the three-state column sort of the result list.
 #include "dialog/dialog_state.h"
+#include "dialog/match.h"
 
 #include "common/text.h"
 #include "resource_ids.h"
@@ -10,11 +11,6 @@ namespace tarnwick {
 namespace {
 
 constexpr int kQueryBufferSize = 1024;
-
-bool Matches(const FolderRecord& record, const char* query) {
-    if (!query) return true;
-    return MbcsContains(record.searchKey.c_str(), query);
-}
 
 void InsertRow(HWND list, int row, std::size_t position, const FolderRecord& record) {
     LVITEMA item{};
@@ -59,14 +55,19 @@ int NextSortState(int state) { return state == kSortNone ? kSortAscending : stat
 
 void FillResultList(HWND list, const FolderList& folders, const char* query) {
     DialogState().rowSource = &folders;
+    const MatchSettings settings = MatchSettingsFromConfig();
+    // The unfiltered fill follows every rebuild: the path keys are made there.
+    if (!query) RefreshPathKeys(folders, settings);
+    const QueryMatcher matcher(folders, query, settings);
     // A visible list view repaints after every insertion otherwise.
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     std::vector<std::size_t> positions;
     positions.reserve(query ? 0 : folders.size());
     for (std::size_t position = 0; position < folders.size(); ++position) {
-        if (Matches(folders[position], query)) positions.push_back(position);
+        if (matcher.Matches(position)) positions.push_back(position);
     }
+    OrderByRank(matcher, positions, folders.size());
     SendMessageA(list, LVM_SETITEMCOUNT, positions.size(), 0);
     for (std::size_t row = 0; row < positions.size(); ++row) {
         InsertRow(list, static_cast<int>(row), positions[row], folders[positions[row]]);
@@ -119,7 +120,7 @@ void SortByColumnClick(HWND list, int column) {
 
 int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM column) {
     const int state = (column == 0 || column == 1) ? DialogState().sortState[column] : kSortNone;
-    if (state == kSortNone) return first > second ? 1 : first < second ? -1 : 0;
+    if (state == kSortNone) return CompareUnsortedRows(first, second);
     const FolderRecord* a = RecordAt(first);
     const FolderRecord* b = RecordAt(second);
     if (!a || !b) return 0;

@@ -38,6 +38,10 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
     EXPECT_EQ(0, c.dialogMode);
     EXPECT_EQ(0, c.modalDialog);
     EXPECT_EQ(15, c.historyMax);
+    EXPECT_EQ(0, c.matchWords);
+    EXPECT_EQ(0, c.matchPath);
+    EXPECT_EQ(0, c.rankMatches);
+    EXPECT_EQ(0, c.moveKeys);
 }
 
 TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
@@ -45,7 +49,7 @@ TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
                    "[window]\r\nwidth=300\r\nHeight=200\r\nColumn0=50\r\nColumn1=60\r\n"
                    "[Config]\r\nUseCache=1\r\nDeleteCache=2\r\nUseUpateThread=0\r\nFirstWaitingTime=3\r\n"
                    "UpdateInterval=4\r\nDialogMode=5\r\nModalDialog=6\r\nHistoryMax=7\r\n"
-                   "UseUpdateThread=9\r\n");
+                   "UseUpdateThread=9\r\nMatchWords=1\r\nmatchpath=8\r\nRankMatches=2x\r\nMoveKeys=-1\r\n");
     tarnwick::ReadPluginConfig();
     const tarnwick::PluginConfig& c = tarnwick::Config();
     EXPECT_EQ(300, c.window.width);  // section and key names ignore case
@@ -60,6 +64,10 @@ TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
     EXPECT_EQ(5, c.dialogMode);
     EXPECT_EQ(6, c.modalDialog);
     EXPECT_EQ(7, c.historyMax);
+    EXPECT_EQ(1, c.matchWords);
+    EXPECT_EQ(8, c.matchPath);
+    EXPECT_EQ(2, c.rankMatches);
+    EXPECT_EQ(-1, c.moveKeys);
 }
 
 struct IntegerValueCase {

@@ -1,6 +1,8 @@
 // The incremental filter and the column sort, driven by keys and clicks.
 #include "dialog_fixture.h"
 
+#include "dialog/match.h"
+
 #include <commctrl.h>
 
 namespace dialog_test {
@@ -77,6 +79,38 @@ TEST_F(SearchDialogTest, TypingKeepsTheActiveSort) {
     EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(0));
 }
 
+TEST_F(SearchDialogTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderClick) {
+    UseIni("[Config]\r\nMatchWords=1\r\nMatchPath=1\r\nRankMatches=1\r\n");
+    NextCatalogue() = {Folder("Pinvoice", "Misc/Pinvoice"), Folder("Old Invoices", "Archive/Old Invoices"),
+                       Folder("Invoices", "Invoices"),      Folder("受信INV", "受信INV"),
+                       Folder("invest", "Money/invest"),    Folder("Notes", "Notes"),
+                       Folder("2024", "Invoices/2024")};
+    const NameList ranked{"Invoices", "invest", "Old Invoices", "受信INV", "Pinvoice", "2024"};
+    Open();
+    Type("inv");
+    EXPECT_EQ(ranked, Names());
+    EXPECT_EQ((std::vector<LPARAM>{2, 4, 1, 3, 0, 6}), ItemData());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"2024", "Invoices", "Old Invoices", "Pinvoice", "invest", "受信INV"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"受信INV", "invest", "Pinvoice", "Old Invoices", "Invoices", "2024"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ(ranked, Names());
+    EXPECT_EQ(0, HeaderFormat(0));
+    // The rows still stand for their folders.
+    PressKey(VK_TAB);
+    SelectRow(1);
+    PressKey(VK_RETURN);
+    ASSERT_EQ(1u, standin::Host().CallsTo("BKA_SetCurrentFolder").size());
+    EXPECT_EQ("MB1\\Money/invest\\", standin::Host().CallsTo("BKA_SetCurrentFolder")[0].text);
+    // Words in any order, found in the name or the path.
+    PressKey(VK_TAB);
+    PressKey(VK_END);
+    Type(" 2024");
+    ASSERT_EQ("inv 2024", BoxText());
+    EXPECT_EQ(NameList{"2024"}, Names());
+}
+
 TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
     Open();
@@ -128,14 +162,25 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
     LVCOLUMNA column{};
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    // "MatchWords", "MatchPath", "RankMatches"; all 0 unless a case says.
     struct Case {
         const char* query;
         std::vector<LPARAM> positions;
+        tarnwick::MatchSettings keys{};
     };
+    const tarnwick::MatchSettings words{true, false, false}, path{false, true, false}, wordsAndPath{true, true, false},
+        rank{false, false, true};
     // "ソ" is 0x83 0x5C: its trail byte is no "\\", "\\\x83" no match either.
     const Case cases[] = {{nullptr, {0, 1, 2, 3}}, {"", {0, 1, 2, 3}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
-                          {"X", {}}, {"ソ", {3}}, {"フト", {3}}, {"\\", {}}, {"\\\x83", {}}, {"\x83", {}}};
+                          {"X", {}}, {"ソ", {3}}, {"フト", {3}}, {"\\", {}}, {"\\\x83", {}}, {"\x83", {}},
+                          {"   ", {}}, {"   ", {0, 1, 2, 3}, words}, {"ALP LPH", {}}, {"ALP LPH", {0}, words},
+                          {"PHA\x81\x40" "AL", {0}, words}, {"ALP BETA", {}, words}, {"ALP BETA", {1}, wordsAndPath},
+                          {"フト ソ", {3}, words}, {"ソ \\", {}, wordsAndPath}, {"X", {0}, path},
+                          {"ALPHA/", {1}, path}, {"A", {0, 1, 2}}, {"A", {0, 2, 1}, rank}, {"A", {0, 1, 2}, words}};
     for (const Case& c : cases) {
+        tarnwick::Config().matchWords = c.keys.words;
+        tarnwick::Config().matchPath = c.keys.path;
+        tarnwick::Config().rankMatches = c.keys.rank;
         tarnwick::FillResultList(list, folders, c.query);
         std::vector<LPARAM> positions;
         const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -146,8 +191,9 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
             SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             positions.push_back(item.lParam);
         }
-        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)");
+        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)") << c.keys.words << c.keys.path << c.keys.rank;
     }
+    tarnwick::Config() = tarnwick::PluginConfig{};
     DestroyWindow(list);
 }
 

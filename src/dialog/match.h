@@ -1,0 +1,67 @@
+#pragma once
+// The opt-in ways of matching and ordering the result rows: several words in
+// any order ("MatchWords"), the display path as well as the name
+// ("MatchPath") and the best matches first ("RankMatches"). With all three 0
+// a query is one substring of the search key and rows keep catalogue order.
+
+#include "catalogue/folder_record.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+struct MatchSettings {
+    bool words = false;
+    bool path = false;
+    bool rank = false;
+};
+MatchSettings MatchSettingsFromConfig() noexcept;
+
+// The words of an upper-cased query: the parts between half-width spaces and
+// full-width spaces (the character 0x81 0x40), empty parts dropped.
+std::vector<std::string> SplitQueryWords(const char* query);
+
+// The row groups of "RankMatches", best first.
+enum RowRank : unsigned char { kRankPrefix = 0, kRankWordStart = 1, kRankRest = 2 };
+
+// One query against the records of one list.
+class QueryMatcher {
+public:
+    // query: upper-cased, or null for every folder. The list must outlive
+    // the matcher.
+    QueryMatcher(const FolderList& folders, const char* query, const MatchSettings& settings);
+
+    bool Matches(std::size_t position) const;
+    // Rows are ranked for a query that is not empty, with "RankMatches" on.
+    bool Ranks() const noexcept { return ranks_; }
+    RowRank RankOf(std::size_t position) const;
+
+private:
+    bool Contains(std::size_t position, const std::string& word) const;
+
+    const FolderList& folders_;
+    bool everyFolder_ = false;
+    bool ranks_ = false;
+    std::vector<std::string> words_;
+    const std::vector<std::string>* pathKeys_ = nullptr;
+};
+
+// Puts the matching positions into rank order (each group in catalogue
+// order) and keeps the ranks for CompareUnsortedRows; without ranking it
+// forgets them and leaves the order as it is.
+void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize);
+
+// The order of unsorted rows, by their item data: ranked order while the
+// rows are ranked, catalogue order otherwise.
+int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept;
+
+// Makes the upper-cased display paths of a list again (with "MatchPath"
+// on). Every showing fills the list unfiltered after its rebuild; that fill
+// calls this, so keys never outlive the paths they were made from.
+void RefreshPathKeys(const FolderList& folders, const MatchSettings& settings);
+
+}  // namespace tarnwick
