@@ -101,6 +101,14 @@ void SearchDialogTest::PressKey(UINT vk) const {
     Pump();
 }
 
+void SearchDialogTest::PressAltKey(UINT vk) const {
+    HWND focus = GetFocus();
+    const LPARAM key = 1 | (MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16) | KF_ALTDOWN << 16;
+    PostMessageA(focus, WM_SYSKEYDOWN, vk, key);
+    PostMessageA(focus, WM_SYSKEYUP, vk, key | 0xC0000000u);
+    Pump();
+}
+
 std::string SearchDialogTest::TypeIntoOtherWindow(const std::string& text) const {
     HWND edit = CreateWindowA("EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
     SetFocus(edit);

@@ -49,6 +49,8 @@ protected:
     void Type(const std::string& text) const;
     void TypeWide(const std::wstring& text) const;
     void PressKey(UINT vk) const;
+    // The key with Alt held, as the keyboard sends it to the focus.
+    void PressAltKey(UINT vk) const;
     // Types text and Escape into an edit window of another owner; returns
     // what that window then holds.
     std::string TypeIntoOtherWindow(const std::string& text) const;

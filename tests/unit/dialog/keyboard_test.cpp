@@ -122,4 +122,61 @@ TEST_F(SearchDialogTest, PeekedKeysAreLeftForTheirRemoval) {
     EXPECT_EQ(std::vector<std::string>{"Work"}, Names());
 }
 
+struct FilingCase {
+    const char* config;
+    const char* query;
+    bool focusInList;
+    int selectedRow;  // -1: none
+    UINT key;
+    const char* movedInto;  // null: nothing is filed
+    long copy;
+};
+
+class FilingKeyTest : public SearchDialogTest, public ::testing::WithParamInterface<FilingCase> {};
+
+// "pl" shows Plans, plan b and Planb. Filing acts as a drop, then closes the
+// dialog and activates the host's main window.
+TEST_P(FilingKeyTest, AltMMovesAndAltCCopiesIntoTheSelectedOrFirstRow) {
+    const FilingCase& c = GetParam();
+    HWND main = CreateWindowA("STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    // Above the host's window: the one a hidden dialog would leave active.
+    HWND other = CreateWindowA("STATIC", "other", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    standin::Host().windows[0] = main;
+    UseIni(std::string("[Config]\r\n") + c.config + "\r\n");
+    Open();
+    Type(c.query);
+    if (c.focusInList) PressKey(VK_TAB);
+    if (c.selectedRow >= 0) SelectRow(c.selectedRow);
+    standin::Host().ClearCalls();
+    PressAltKey(c.key);
+    const auto calls = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    if (c.movedInto) {
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(c.movedInto, calls[0].text);
+        EXPECT_EQ(c.copy, calls[0].number);
+        EXPECT_EQ(std::vector<std::string>{c.query}, History());
+        EXPECT_FALSE(IsWindowVisible(Dialog()));
+        EXPECT_FALSE(SearchDialogMutexExists());
+        EXPECT_TRUE(OtherThreadCanTakeFolderListMutex());
+        EXPECT_EQ(main, GetForegroundWindow());
+    } else {
+        EXPECT_TRUE(calls.empty());
+        EXPECT_TRUE(History().empty());
+        EXPECT_TRUE(IsWindowVisible(Dialog()));
+        EXPECT_EQ(c.query, BoxText());
+    }
+    DestroyWindow(other);
+    DestroyWindow(main);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FilingKeyTest,
+    ::testing::Values(FilingCase{"MoveKeys=1", "pl", false, 1, 'M', "MB1\\Work/plan b\\", 0},
+                      FilingCase{"MoveKeys=1", "pl", true, -1, 'C', "MB1\\Work/Plans\\", 1},
+                      FilingCase{"MoveKeys=1", "pl", true, 2, 'M', "MB1\\Planb\\", 0},
+                      FilingCase{"MoveKeys=1", "plx", false, -1, 'M', nullptr, 0},
+                      FilingCase{"MoveKeys=1", "pl", false, 1, 'X', nullptr, 0},
+                      FilingCase{"MoveKeys=0", "pl", false, 1, 'M', nullptr, 0},
+                      FilingCase{"MoveKeys=0", "pl", true, 1, 'C', nullptr, 0}));
+
 }  // namespace dialog_test
