@@ -95,10 +95,16 @@ bool MbcsContains(const char* text, const char* query) noexcept {
     if (!query || query[0] == '\0') return true;
     if (!text) return false;
     const std::size_t queryLength = std::strlen(query);
-    for (const char* at = text; *at != '\0'; at += CharLength(at)) {
+    // The byte search skips quickly to each place where the bytes match;
+    // only one that starts and ends at character boundaries counts.
+    for (const char* at = text;;) {
+        const char* found = std::strstr(at, query);
+        if (!found) return false;
+        while (at < found) at += CharLength(at);
+        if (at != found) continue;
         if (WholeCharsMatchAt(at, query, queryLength)) return true;
+        at += CharLength(at);
     }
-    return false;
 }
 
 bool MbcsStartsWith(const char* text, const char* query) noexcept {
