@@ -162,6 +162,17 @@ std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list) {
     return rows;
 }
 
+std::vector<std::string> ComboBoxItems(HWND box) {
+    std::vector<std::string> items;
+    const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[1100] = "";
+        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
 void WatchFaultsIn(HMODULE module) {
     static bool installed = false;
     g_watchedModule = module;

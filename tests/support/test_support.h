@@ -57,6 +57,8 @@ bool PumpUntil(Predicate predicate, DWORD milliseconds) {
 
 // The (column 0, column 1) texts of every row of a report list view.
 std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list);
+// The texts of a combo box's items, in order.
+std::vector<std::string> ComboBoxItems(HWND box);
 
 // Counts access violations and other faults whose address lies inside the
 // given module (Wine swallows some faults in hooks and callbacks).

@@ -75,17 +75,7 @@ protected:
 
     HWND Dialog() const { return testing_support::FindThreadWindow("フォルダ検索"); }
 
-    std::vector<std::string> History() const {
-        HWND box = GetDlgItem(Dialog(), 1001);
-        std::vector<std::string> entries;
-        const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[1100] = "";
-            SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries.push_back(text);
-        }
-        return entries;
-    }
+    std::vector<std::string> History() const { return testing_support::ComboBoxItems(GetDlgItem(Dialog(), 1001)); }
 
     std::unique_ptr<standin::app::MainWindow> client;
 };

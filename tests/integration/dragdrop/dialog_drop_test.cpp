@@ -73,16 +73,7 @@ protected:
         return names;
     }
 
-    std::vector<std::string> History() const {
-        std::vector<std::string> entries;
-        const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[1100] = "";
-            SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries.push_back(text);
-        }
-        return entries;
-    }
+    std::vector<std::string> History() const { return testing_support::ComboBoxItems(box); }
 
     bool AnyRowHighlighted() const {
         for (int row = 0; row < ListView_GetItemCount(list); ++row) {
