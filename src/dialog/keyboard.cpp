@@ -19,11 +19,14 @@ enum class FilingKey { None, Move, Copy };
 // Taken as the character that Alt gives (WM_SYSCHAR), not as the key-down:
 // the key-down has then passed the default window procedure, so releasing
 // Alt afterwards does not open the host's menu.
-FilingKey FilingKeyOf(int code, WPARAM removeFlag, const MSG* message) {
+bool IsSysCharForShownDialog(int code, WPARAM removeFlag, const MSG* message) {
     const SearchDialogState& state = DialogState();
-    if (Config().moveKeys == 0 || code < 0 || removeFlag != PM_REMOVE || !message || message->message != WM_SYSCHAR ||
-        !state.showing || !state.dialog || (message->hwnd != state.dialog && !IsChild(state.dialog, message->hwnd)))
-        return FilingKey::None;
+    return code >= 0 && removeFlag == PM_REMOVE && message && message->message == WM_SYSCHAR && state.showing &&
+           state.dialog && (message->hwnd == state.dialog || IsChild(state.dialog, message->hwnd));
+}
+
+FilingKey FilingKeyOf(int code, WPARAM removeFlag, const MSG* message) {
+    if (Config().moveKeys == 0 || !IsSysCharForShownDialog(code, removeFlag, message)) return FilingKey::None;
     switch (message->wParam) {
         case 'm': case 'M': return FilingKey::Move;
         case 'c': case 'C': return FilingKey::Copy;
