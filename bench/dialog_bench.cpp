@@ -1,6 +1,7 @@
 // Search dialog benchmark: with the dialog visible, the time from the search
 // box's change notification to the list repainted, for queries that match
-// nearly all, about a tenth and a handful of the folders; the time a request
+// nearly all, about a tenth and a handful of the folders, with today's filter
+// and with the three match keys on; the time a request
 // takes to show the prepared dialog again; and, as the baseline, a bare list
 // view of the same size filled with the same rows under WM_SETREDRAW.
 //
@@ -10,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "common/text.h"
 #include "dialog/dialog_state.h"
+#include "dialog/match.h"
 #include "dialog/search_dialog.h"
 #include "resource_ids.h"
 #include "binding/config.h"
@@ -104,21 +106,52 @@ void ShowAll() {
     Settle();
 }
 
-double TimeRefill(const char* query) {
-    std::vector<double> runs;
-    for (int i = 0; i < 5; ++i) {
-        ShowAll();
-        SetWindowTextA(Box(), query);
-        const double start = Now();
-        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
-        UpdateWindow(List());
-        runs.push_back(Now() - start);
-        Settle();
-    }
-    return Median(runs);
+int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+// "MatchWords", "MatchPath" and "RankMatches" all 1, or all 0 (today's
+// filter). The path keys are made as a showing makes them.
+void UseMatchKeys(bool on) {
+    tarnwick::PluginConfig& config = tarnwick::Config();
+    config.matchWords = config.matchPath = config.rankMatches = on ? 1 : 0;
+    tarnwick::RefreshPathKeys(g_folders, tarnwick::MatchSettingsFromConfig());
 }
 
-int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+double TimeOneRefill(const char* query) {
+    ShowAll();
+    SetWindowTextA(Box(), query);
+    const double start = Now();
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+    UpdateWindow(List());
+    const double time = Now() - start;
+    Settle();
+    return time;
+}
+
+struct Refill {
+    double today = 0;
+    double matchKeys = 0;
+    int todayRows = 0;
+    int matchKeyRows = 0;
+};
+
+// Today's filter and the three match keys in turn, so that a busy machine
+// weighs on both alike.
+Refill TimeRefills(const char* query) {
+    std::vector<double> today, matchKeys;
+    Refill refill;
+    for (int i = 0; i < 7; ++i) {
+        UseMatchKeys(false);
+        today.push_back(TimeOneRefill(query));
+        refill.todayRows = RowCount();
+        UseMatchKeys(true);
+        matchKeys.push_back(TimeOneRefill(query));
+        refill.matchKeyRows = RowCount();
+    }
+    UseMatchKeys(false);
+    refill.today = Median(today);
+    refill.matchKeys = Median(matchKeys);
+    return refill;
+}
 
 void FillBare(HWND list, const std::vector<const tarnwick::FolderRecord*>& rows) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -186,7 +219,8 @@ HWND MakeBareList() {
     return bare;
 }
 
-double TimeReshow() {
+double TimeReshow(bool matchKeys) {
+    UseMatchKeys(matchKeys);
     std::vector<double> runs;
     for (int i = 0; i < 5; ++i) {
         SendMessageA(Dialog(), WM_CLOSE, 0, 0);
@@ -197,13 +231,41 @@ double TimeReshow() {
         runs.push_back(Now() - start);
         Settle();
     }
+    UseMatchKeys(false);
     return Median(runs);
 }
 
+// The filter's own work, without the list view: every record tested and the
+// matches put in order, as a refill does.
+double TimeMatching(const char* upperQuery, bool matchKeys) {
+    UseMatchKeys(matchKeys);
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        const double start = Now();
+        const tarnwick::QueryMatcher matcher(g_folders, upperQuery, tarnwick::MatchSettingsFromConfig());
+        std::vector<std::size_t> positions;
+        for (std::size_t position = 0; position < g_folders.size(); ++position) {
+            if (matcher.Matches(position)) positions.push_back(position);
+        }
+        tarnwick::OrderByRank(matcher, positions, g_folders.size());
+        runs.push_back(Now() - start);
+    }
+    UseMatchKeys(false);
+    return Median(runs);
+}
+
+struct Reshow {
+    int folders;
+    double today;
+    double matchKeys;
+};
+
 int RunTable() {
-    std::printf("| folders | query | rows | refill (ms) | baseline (ms) | ratio |\n");
-    std::printf("|---:|---|---:|---:|---:|---:|\n");
-    std::vector<std::pair<int, double>> reshows;
+    std::printf("| folders | query | rows | refill (ms) | baseline (ms) | ratio | rows, match keys | refill, match keys (ms) "
+                "| x refill |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::vector<Reshow> reshows;
+    std::string matching;
     for (int count : {1000, 10000, 50000}) {
         g_folders = MakeFolders(count);
         tarnwick::OpenSearchDialog(nullptr, 0);
@@ -215,20 +277,28 @@ int RunTable() {
             const char* label;
         } queries[] = {{"ol", "OL", "nearly all"}, {"ten", "TEN", "a tenth"}, {"rare", "RARE", "a handful"}};
         for (const Query& q : queries) {
-            const double refill = TimeRefill(q.typed);
-            const int rows = RowCount();
+            const Refill refill = TimeRefills(q.typed);
             const double baseline = TimeBaseline(bare, q.upper);
-            std::printf("| %d | %s \"%s\" | %d | %.1f | %.1f | %.2f |\n", count, q.label, q.typed, rows, refill, baseline,
-                        refill / baseline);
+            std::printf("| %d | %s \"%s\" | %d | %.1f | %.1f | %.2f | %d | %.1f | %.2f |\n", count, q.label, q.typed,
+                        refill.todayRows, refill.today, baseline, refill.today / baseline, refill.matchKeyRows,
+                        refill.matchKeys, refill.matchKeys / refill.today);
             std::fflush(stdout);
+            char line[200];
+            std::snprintf(line, sizeof(line), "| %d | %s \"%s\" | %.2f | %.2f |\n", count, q.label, q.typed,
+                          TimeMatching(q.upper, false), TimeMatching(q.upper, true));
+            matching += line;
         }
         DestroyWindow(GetParent(bare));
-        reshows.emplace_back(count, TimeReshow());
+        const double reshowToday = TimeReshow(false);
+        reshows.push_back(Reshow{count, reshowToday, TimeReshow(true)});
         tarnwick::DestroySearchDialog();
         Settle();
     }
-    std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again (ms) |\n|---:|---:|\n");
-    for (const auto& r : reshows) std::printf("| %d | %.1f |\n", r.first, r.second);
+    std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again (ms) | the same, match keys (ms) |\n"
+                "|---:|---:|---:|\n");
+    for (const Reshow& r : reshows) std::printf("| %d | %.1f | %.1f |\n", r.folders, r.today, r.matchKeys);
+    std::printf("\n| folders | query | matching alone (ms) | matching alone, match keys (ms) |\n|---:|---|---:|---:|\n%s",
+                matching.c_str());
     return 0;
 }
 
