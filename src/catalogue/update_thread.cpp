@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_build.h"
+#include "catalogue/worker_support.h"
 #include "common/unique_handle.h"
 #include "binding/config.h"
 
@@ -30,14 +31,11 @@ struct UpdateThreadArgs {
     DWORD firstWaitMilliseconds = 0;
     DWORD intervalMilliseconds = 0;
     bool useCache = false;
+    bool publishSnapshots = false;  // "InstantOpen"
 };
 
 std::shared_ptr<UpdateThreadControl> g_control;
 UniqueKernelHandle g_thread;
-
-bool StopSignalled(HANDLE stopEvent, DWORD milliseconds) noexcept {
-    return WaitForSingleObject(stopEvent, milliseconds) != WAIT_TIMEOUT;
-}
 
 void RunUpdateCycles(UpdateThreadArgs& args) {
     HANDLE stopEvent = args.control->stopEvent.get();
@@ -52,6 +50,7 @@ void RunUpdateCycles(UpdateThreadArgs& args) {
         if (got == WAIT_OBJECT_0 + 1 || got == WAIT_ABANDONED_0 + 1) {
             try {
                 BuildCatalogueInto(*args.list, settings);
+                if (args.publishSnapshots && !settings.StopRequested()) PublishCatalogueSnapshot(*args.list);
             } catch (...) {
                 // A failed build (out of memory) waits for the next cycle.
             }
@@ -77,36 +76,6 @@ unsigned __stdcall UpdateThreadProc(void* raw) {
     return 0;
 }
 
-HMODULE ReferenceOwnModule() noexcept {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&UpdateThreadProc),
-                       &module);
-    return module;
-}
-
-UniqueKernelHandle DuplicateForThread(HANDLE handle) noexcept {
-    HANDLE copy = nullptr;
-    if (!handle || !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE,
-                                    DUPLICATE_SAME_ACCESS))
-        return UniqueKernelHandle();
-    return UniqueKernelHandle(copy);
-}
-
-// Waits for the thread while still answering messages sent to this thread,
-// since a host call on the update thread may be waiting for this one.
-bool WaitForThreadEnd(HANDLE thread, DWORD milliseconds) noexcept {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        const DWORD got = MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
-        if (got == WAIT_OBJECT_0) return true;
-        if (got != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 }  // namespace
 
 void StartUpdateThread() {
@@ -122,6 +91,7 @@ void StartUpdateThread() {
     args->firstWaitMilliseconds = static_cast<DWORD>(config.firstWaitingTime) * 1000u;
     args->intervalMilliseconds = static_cast<DWORD>(config.updateInterval) * 1000u;
     args->useCache = config.useCache != 0;
+    args->publishSnapshots = config.instantOpen != 0;
     args->module = ReferenceOwnModule();
     if (!args->module) return;
 
