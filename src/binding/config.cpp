@@ -79,6 +79,7 @@ void ReadPluginConfig() {
     c.matchPath = ReadIniInt("Config", "MatchPath", 0);
     c.rankMatches = ReadIniInt("Config", "RankMatches", 0);
     c.moveKeys = ReadIniInt("Config", "MoveKeys", 0);
+    c.instantOpen = ReadIniInt("Config", "InstantOpen", 0);
 }
 
 void WriteWindowSettings() {

@@ -29,6 +29,7 @@ struct PluginConfig {
     int matchPath = 0;
     int rankMatches = 0;
     int moveKeys = 0;
+    int instantOpen = 0;  // 1: the dialog opens on the catalogue as last built
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

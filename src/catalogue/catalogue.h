@@ -5,6 +5,7 @@
 #include "catalogue/folder_record.h"
 
 #include <windows.h>
+#include <memory>
 #include <string>
 
 namespace tarnwick {
@@ -33,6 +34,24 @@ void BuildCatalogue();
 constexpr DWORD kUpdateThreadStopMilliseconds = 5000;
 void StartUpdateThread();
 bool StopUpdateThread(DWORD timeoutMilliseconds = kUpdateThreadStopMilliseconds) noexcept;
+
+// "InstantOpen": the dialog shows an immutable copy of the list as last
+// built, and a rebuild that an opening asks for runs on a thread of its own.
+using FolderSnapshot = std::shared_ptr<const FolderList>;
+// The copy of the last build; null before the first one and after exit.
+FolderSnapshot LatestCatalogueSnapshot() noexcept;
+// Called by a builder that holds the mutex: publishes a copy of the list
+// when it differs from the last one published (a build over a list that
+// exit has dropped publishes nothing), and then posts the listener's
+// message to it.
+void PublishCatalogueSnapshot(const FolderList& list);
+void SetCatalogueListener(HWND window, UINT message) noexcept;
+// Asks for one rebuild off the calling thread (starting its thread on first
+// use); a request while one is pending or running makes one more.
+void RequestCatalogueRebuild();
+// Exit: stops that thread and the update thread, bounded together by
+// kUpdateThreadStopMilliseconds. True when both have ended (or never ran).
+bool StopBackgroundBuilders() noexcept;
 
 // Deletes "Folder.lst" files below the host's data folder (exit, with
 // "DeleteCache" set). Both paths are relative to the data folder.

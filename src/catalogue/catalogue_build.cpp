@@ -111,9 +111,15 @@ void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
     MergeIniRecords(list, iniRecords, inboxAtFront);
 }
 
-void CreateFolderList() { g_folderList = std::make_shared<FolderList>(); }
+void CreateFolderList() {
+    g_folderList = std::make_shared<FolderList>();
+    AcceptSnapshotsOf(g_folderList.get());
+}
 
-void DestroyFolderList() noexcept { g_folderList.reset(); }
+void DestroyFolderList() noexcept {
+    AcceptSnapshotsOf(nullptr);
+    g_folderList.reset();
+}
 
 FolderList* SharedFolderList() noexcept { return g_folderList.get(); }
 
@@ -137,7 +143,10 @@ CatalogueSettings ConfiguredCatalogueSettings() noexcept {
 }
 
 void BuildCatalogue() {
-    if (FolderList* list = SharedFolderList()) BuildCatalogueInto(*list, ConfiguredCatalogueSettings());
+    FolderList* list = SharedFolderList();
+    if (!list) return;
+    BuildCatalogueInto(*list, ConfiguredCatalogueSettings());
+    if (Config().instantOpen != 0) PublishCatalogueSnapshot(*list);
 }
 
 }  // namespace tarnwick

@@ -20,6 +20,9 @@ void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings);
 // plug-in's reference when exit cannot wait for it.
 std::shared_ptr<FolderList> SharedFolderListOwner() noexcept;
 
+// Snapshots are published only for builds over this list (null: none).
+void AcceptSnapshotsOf(const FolderList* list) noexcept;
+
 // The settings of the plug-in's builds, from Config().
 CatalogueSettings ConfiguredCatalogueSettings() noexcept;
 

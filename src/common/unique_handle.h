@@ -73,6 +73,14 @@ struct ModuleTraits {
     static void Close(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
+// Not a handle to close but an ownership to give back: a mutex obtained by
+// a wait, released when its holder goes.
+struct HeldMutexTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::ReleaseMutex(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueFont = UniqueHandle<FontTraits>;
@@ -80,5 +88,6 @@ using UniqueHook = UniqueHandle<HookTraits>;
 using UniqueActCtx = UniqueHandle<ActCtxTraits>;
 using UniqueFile = UniqueHandle<StdioFileTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using HeldMutex = UniqueHandle<HeldMutexTraits>;
 
 }  // namespace tarnwick

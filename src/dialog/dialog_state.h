@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 namespace tarnwick {
@@ -41,6 +42,9 @@ struct SearchDialogState {
     bool holdsFolderList = false;
     // The list the rows' item data point into (the one the last fill used).
     const FolderList* rowSource = nullptr;
+    // "InstantOpen": the immutable copy the rows point into, swapped only
+    // on this thread.
+    std::shared_ptr<const FolderList> shownSnapshot;
 };
 SearchDialogState& DialogState() noexcept;
 
@@ -70,6 +74,20 @@ void OpenFolderOfRow(int row, HWND list);
 void LoadSearchHistory(HWND dialog);
 // Item index of the combo box as ANSI text, cut to maxLength bytes.
 std::string ComboItemText(HWND box, int index, std::size_t maxLength);
+
+// instant_open.cpp: the showing of "InstantOpen", which does not hold the
+// folder-list mutex but a snapshot, and refreshes its rows in place when a
+// rebuild has changed the catalogue.
+constexpr UINT kCatalogueChangedMessage = WM_APP + 0x154;
+constexpr UINT_PTR kRefreshRetryTimer = 0x154;
+bool InstantOpenEnabled() noexcept;
+// The list the rows point into in either mode; null when there is none.
+const FolderList* RowFolders() noexcept;
+void TakeShowingSnapshot(HWND dialog);
+void OnCatalogueChanged(HWND dialog);
+void OnRefreshRetryTimer(HWND dialog, UINT_PTR timer);
+// Teardown: no more notifications, no snapshot.
+void EndInstantShowings() noexcept;
 
 // keyboard.cpp
 LRESULT CALLBACK SearchDialogKeyHook(int code, WPARAM removeFlag, LPARAM message);

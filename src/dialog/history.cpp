@@ -93,9 +93,9 @@ LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification) {
 }
 
 const FolderRecord* RecordOfRow(HWND list, int row) {
-    // The catalogue itself, not a copy: rows carry positions in it, and it
-    // is gone (null) once exit has destroyed it.
-    const FolderList* folders = DialogFolderSource().folders();
+    // The catalogue itself (with "InstantOpen" the showing's snapshot): rows
+    // carry positions in it, and it is gone (null) once exit has destroyed it.
+    const FolderList* folders = RowFolders();
     if (!list || row < 0 || !folders) return nullptr;
     LVITEMA item{};
     item.mask = LVIF_PARAM;

@@ -87,7 +87,7 @@ void OnSearchQueryChanged(HWND dialog, int notification) {
         return;
     }
     if (length > 0) UpperCaseMbcsInPlace(text, sizeof(text));
-    const FolderList* folders = DialogFolderSource().folders();
+    const FolderList* folders = RowFolders();
     if (!folders) return;
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     FillResultList(list, *folders, text);
@@ -95,7 +95,7 @@ void OnSearchQueryChanged(HWND dialog, int notification) {
 }
 
 void ShowAllFolders(HWND dialog) {
-    const FolderList* folders = DialogFolderSource().folders();
+    const FolderList* folders = RowFolders();
     if (!folders) return;
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     FillResultList(list, *folders, nullptr);

@@ -142,8 +142,19 @@ INT_PTR DispatchDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         case WM_CLOSE: CloseSearchDialog(dialog); return 0;
         case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));
         case WM_COMMAND: HandleSearchCommand(HIWORD(wParam), dialog, LOWORD(wParam)); return 0;
+        case kCatalogueChangedMessage: OnCatalogueChanged(dialog); return 0;
+        case WM_TIMER: OnRefreshRetryTimer(dialog, wParam); return 0;
         default: return 0;
     }
+}
+
+void HoldAndRebuildCatalogue() {
+    // Owned until the close; taken once per showing.
+    if (!g_state.holdsFolderList) {
+        WaitForSingleObject(DialogFolderSource().mutex(), INFINITE);
+        g_state.holdsFolderList = true;
+    }
+    DialogFolderSource().rebuild();
 }
 
 void ReleaseShowingLocks() noexcept {
@@ -172,12 +183,11 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void PrepareSearchDialog(HWND dialog) {
-    // Owned until the close; taken once per showing.
-    if (!g_state.holdsFolderList) {
-        WaitForSingleObject(DialogFolderSource().mutex(), INFINITE);
-        g_state.holdsFolderList = true;
+    if (InstantOpenEnabled()) {
+        TakeShowingSnapshot(dialog);
+    } else {
+        HoldAndRebuildCatalogue();
     }
-    DialogFolderSource().rebuild();
     InitCommonControls();
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     g_state.list = list;
@@ -186,7 +196,7 @@ void PrepareSearchDialog(HWND dialog) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles | LVS_EX_FULLROWSELECT);
     ResetColumns(list);
     static const FolderList kNoFolders;
-    const FolderList* folders = DialogFolderSource().folders();
+    const FolderList* folders = RowFolders();
     FillResultList(list, folders ? *folders : kNoFolders, nullptr);
     const WindowSettings& saved = Config().window;
     SetColumnWidth(list, 0, saved.column0, LVSCW_AUTOSIZE);
@@ -261,6 +271,7 @@ void DestroySearchDialog() noexcept {
     g_state.dialog = nullptr;
     g_state.list = nullptr;
     g_state.rowSource = nullptr;
+    EndInstantShowings();
     // Exit while shown: the showing ends with the window.
     g_state.showing = false;
     g_state.holdsFolderList = false;

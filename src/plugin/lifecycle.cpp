@@ -22,7 +22,7 @@ void StartPlugin() {
 void ExitPlugin() {
     // A thread that did not end in time keeps its own list and mutex
     // references, but may still hold the mutex for a while.
-    const bool updateThreadEnded = StopUpdateThread();
+    const bool updateThreadEnded = StopBackgroundBuilders();
     DestroyFolderList();
     WriteShortcutKeyText();
     WriteWindowSettings();
