@@ -35,6 +35,23 @@ void MakeLargeMailbox(const std::string& mailbox) {
 class CatalogueShutdownTest : public PluginHostTest {
 protected:
     bool PluginMapped() const { return GetModuleHandleA(dllPath.c_str()) != nullptr; }
+
+    // "InstantOpen" without the update thread: the start builds an empty
+    // mailbox, then 3,000 folders appear and the dialog opens at once on the
+    // empty catalogue; the opening's rebuild has all of them to complete.
+    void OpenOnAGrowingMailbox() {
+        WriteIni("[Config]\r\nUseUpateThread=0\r\nInstantOpen=1\r\n");
+        StartPlugin();
+        MakeLargeMailbox(dataFolder + "MB1\\");
+        menu = testing_support::MakeHostMenu();
+        plugin.OnMenuInit(nullptr, menu, 0);
+        ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96));
+    }
+    void TearDown() override {
+        if (menu) DestroyMenu(menu);
+        PluginHostTest::TearDown();
+    }
+    HMENU menu = nullptr;
 };
 
 TEST_F(CatalogueShutdownTest, ExitAndUnloadWhileTheThreadBuildsLeaveNoCodeRunning) {
@@ -86,4 +103,38 @@ TEST_F(CatalogueShutdownTest, ThreadStuckInTheHostKeepsThePluginMappedUntilItEnd
     testing_support::PumpMessagesFor(500);
     EXPECT_EQ(0, testing_support::FaultsSeen());
     EXPECT_NE(std::string::npos, IniText().find("Width=0\r\n")) << "exit went on with its other steps";
+}
+
+TEST_F(CatalogueShutdownTest, ExitAndUnloadDuringTheRebuildAnInstantOpeningAskedFor) {
+    OpenOnAGrowingMailbox();
+    const long namesBefore = standin::Host().DisplayNameCallCount();
+    ASSERT_TRUE(testing_support::PumpUntil(
+        [&] { return standin::Host().DisplayNameCallCount() > namesBefore + 50; }, 20000));
+
+    const DWORD start = GetTickCount();
+    plugin.OnExit();
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the rebuild did not stop between folders";
+    plugin.Unload();
+    testing_support::PumpMessagesFor(2000);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+    EXPECT_FALSE(PluginMapped());
+}
+
+TEST_F(CatalogueShutdownTest, RebuildOfAnInstantOpeningStuckInTheHostKeepsThePluginMappedUntilItEnds) {
+    OpenOnAGrowingMailbox();
+    const long callsBefore = standin::Host().textCallsStarted.load();
+    standin::Host().delayMilliseconds = 8000;
+    ASSERT_TRUE(testing_support::PumpUntil(
+        [&] { return standin::Host().textCallsStarted.load() > callsBefore; }, 20000));
+    Sleep(100);
+
+    const DWORD start = GetTickCount();
+    plugin.OnExit();
+    const DWORD exitTime = GetTickCount() - start;
+    EXPECT_LT(exitTime, 7500u) << "exit waits for the rebuild, but bounded";
+    plugin.Unload();
+    EXPECT_TRUE(PluginMapped()) << "the rebuild's own reference keeps its code";
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !PluginMapped(); }, 10000));
+    testing_support::PumpMessagesFor(500);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
 }

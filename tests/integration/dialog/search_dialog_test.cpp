@@ -1,5 +1,7 @@
 // The search dialog through the real DLL in the stand-in host: the menu
-// command and shortcut key, a search over real folders, and what exit writes.
+// command and shortcut key, a search over real folders, what exit writes,
+// and the "InstantOpen" showing.
+#include "support/drag_support.h"
 #include "support/plugin_fixture.h"
 
 #include <commctrl.h>
@@ -61,6 +63,33 @@ protected:
         Pump();
     }
     std::vector<std::pair<std::string, std::string>> Rows() const { return testing_support::ListViewRows(List()); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& row : Rows()) names.push_back(row.first);
+        return names;
+    }
+    std::string BoxText() const {
+        char text[100] = "";
+        GetWindowTextA(Box(), text, sizeof(text));
+        return text;
+    }
+    int SelectedRow() const {
+        return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    void SelectRow(int row) const {
+        LVITEMA item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+    void ClickHeader(int column) const {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+        RECT rect{};
+        SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(header, WM_LBUTTONUP, 0, at);
+        Pump();
+    }
     HMENU menu = nullptr;
 };
 
@@ -235,4 +264,159 @@ TEST_F(SearchDialogHostTest, AShownDialogBlocksASecondOpenUntilClosed) {
     PressKey(VK_ESCAPE);
     EXPECT_EQ(nullptr, OpenMutexA(SYNCHRONIZE, FALSE, "Tarnwick Mutex for Multiple Dialog Supression"));
     ExitAndUnload();
+}
+
+namespace {
+
+constexpr char kInstantIni[] = "[Config]\r\nUseUpateThread=0\r\nInstantOpen=1\r\n";
+
+DWORD WINAPI TryFolderListMutex(void*) {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Tarnwick Mutex for Folder List Making");
+    if (!mutex) return WAIT_FAILED;
+    const DWORD result = WaitForSingleObject(mutex, 0);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return result;
+}
+
+// Asked from a thread of its own: this thread may own the mutex itself.
+bool FolderListMutexIsFree() {
+    HANDLE thread = CreateThread(nullptr, 0, &TryFolderListMutex, nullptr, 0, nullptr);
+    WaitForSingleObject(thread, 5000);
+    DWORD result = WAIT_TIMEOUT;
+    GetExitCodeThread(thread, &result);
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+class InstantOpenHostTest : public SearchDialogHostTest {
+protected:
+    // The opening's rebuild has asked the host something and then given the
+    // folder list back; its refresh, if any, has been handled.
+    bool WaitForTheOpeningsRebuild(long textCallsBefore) {
+        const bool ended = testing_support::PumpUntil(
+            [&] { return standin::Host().textCallsStarted.load() > textCallsBefore && FolderListMutexIsFree(); },
+            30000);
+        Pump(300);
+        return ended;
+    }
+};
+
+TEST_F(InstantOpenHostTest, OpeningShowsTheLastCatalogueAtOnceWhileAHostThatAnswersSlowlyIsAsked) {
+    testing_support::MakeDirs(dataFolder, "MB1\\Work");
+    testing_support::MakeDirs(dataFolder, "MB1\\Archive");
+    StartWithMenu(kInstantIni);
+    testing_support::MakeDirs(dataFolder, "MB1\\Later");
+    standin::Host().delayMilliseconds = 1500;  // every text answer, display names included
+
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96));
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the opening waited for the host";
+    ASSERT_TRUE(IsWindowVisible(Dialog()));
+    EXPECT_EQ(2u, Rows().size()) << "not the catalogue as built at start";
+    EXPECT_EQ(GetWindow(Box(), GW_CHILD), GetFocus());
+    Type("a");
+    EXPECT_EQ((std::vector<std::string>{"Archive"}), Names());
+
+    ASSERT_TRUE(testing_support::PumpUntil([&] { return Rows().size() == 2; }, 30000)) << "no refresh";
+    EXPECT_EQ("a", BoxText());
+    EXPECT_TRUE(FolderListMutexIsFree()) << "the showing holds the folder list";
+    standin::Host().delayMilliseconds = 0;
+    ExitAndUnload();
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+}
+
+TEST_F(InstantOpenHostTest, RefreshKeepsQuerySortSelectionAndLeavesUnchangedRowsAlone) {
+    for (const char* folder : {"MB1\\Plans", "MB1\\Alpha plan", "MB1\\Work\\plan b", "MB1\\Zeta"})
+        testing_support::MakeDirs(dataFolder, folder);
+    StartWithMenu(kInstantIni);
+    testing_support::MakeDirs(dataFolder, "MB1\\Plan new");
+    standin::Host().delayMilliseconds = 400;
+
+    ASSERT_TRUE(PressShortcut());
+    Type("plan");
+    ClickHeader(0);
+    ASSERT_EQ((std::vector<std::string>{"Alpha plan", "Plans", "plan b"}), Names());
+    SelectRow(1);
+    ASSERT_TRUE(testing_support::PumpUntil([&] { return Rows().size() == 4; }, 30000)) << "no refresh";
+    EXPECT_EQ((std::vector<std::string>{"Alpha plan", "Plan new", "Plans", "plan b"}), Names());
+    EXPECT_EQ("plan", BoxText());
+    EXPECT_EQ(2, SelectedRow()) << "the selected folder was not found again";
+    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+    HDITEMA format{};
+    format.mask = HDI_FORMAT;
+    SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(HDF_SORTUP, format.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+
+    // Nothing changed since: the rebuild of the next opening leaves the rows alone.
+    SendMessageA(Dialog(), WM_CLOSE, 0, 0);
+    Pump();  // the dialog manager posts a cancel after the close
+    ASSERT_FALSE(IsWindowVisible(Dialog()));
+    const long before = standin::Host().textCallsStarted.load();
+    ASSERT_TRUE(PressShortcut());
+    SelectRow(3);
+    LVITEMA marker{};
+    marker.iSubItem = 1;
+    marker.pszText = const_cast<char*>("marker");
+    SendMessageA(List(), LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&marker));
+    ASSERT_TRUE(WaitForTheOpeningsRebuild(before));
+    EXPECT_EQ("marker", Rows()[0].second);
+    EXPECT_EQ(3, SelectedRow());
+    standin::Host().delayMilliseconds = 0;
+    ExitAndUnload();
+}
+
+TEST_F(InstantOpenHostTest, ARowChosenOrDroppedOnDuringTheRefreshActsOnTheFolderItShowed) {
+    for (const char* folder : {"MB1\\Bravo", "MB1\\Charlie", "MB1\\Delta", "MB1\\Echo", "MB1\\Foxtrot"})
+        testing_support::MakeDirs(dataFolder, folder);
+    HWND mailList = CreateWindowA("STATIC", "mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    standin::Host().windows[2] = mailList;
+    StartWithMenu(kInstantIni);
+    const long first = standin::Host().textCallsStarted.load();
+    ASSERT_TRUE(PressShortcut());
+    const auto shown = Rows();
+    ASSERT_EQ(5u, shown.size());
+    ASSERT_TRUE(WaitForTheOpeningsRebuild(first));
+    SendMessageA(Dialog(), WM_CLOSE, 0, 0);
+    Pump();  // the dialog manager posts a cancel after the close
+    // The first folder in catalogue order goes: every later row moves up by one.
+    ASSERT_TRUE(RemoveDirectoryA((dataFolder + "MB1\\" + shown[0].first).c_str()));
+    standin::Host().delayMilliseconds = 400;
+    const long before = standin::Host().textCallsStarted.load();
+    ASSERT_TRUE(PressShortcut());
+    ASSERT_EQ(shown, Rows());
+
+    PressKey(VK_TAB);
+    SelectRow(2);
+    standin::Host().ClearCalls();
+    PressKey(VK_RETURN);
+    IDropTarget* target = static_cast<IDropTarget*>(GetPropA(List(), "OleDropTargetInterface"));
+    ASSERT_NE(nullptr, target);
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    const POINT row = testing_support::RowPoint(List(), 3);
+    const POINTL point{row.x, row.y};
+    DWORD effect = DROPEFFECT_MOVE;
+    target->DragEnter(&data, 0, point, &effect);
+    ASSERT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), effect);
+    ASSERT_TRUE(WaitForTheOpeningsRebuild(before));
+    EXPECT_EQ(shown, Rows()) << "the rows changed under the drag";
+    target->Drop(&data, 0, point, &effect);
+
+    const auto chosen = standin::Host().CallsTo("BKA_SetCurrentFolder");
+    ASSERT_EQ(1u, chosen.size());
+    EXPECT_EQ("MB1\\" + shown[2].first + "\\", chosen[0].text);
+    const auto moved = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    ASSERT_EQ(1u, moved.size());
+    EXPECT_EQ("MB1\\" + shown[3].first + "\\", moved[0].text);
+    // Once the drag has gone the refresh comes, and the selection follows its folder.
+    ASSERT_TRUE(testing_support::PumpUntil([&] { return Rows().size() == 4; }, 5000));
+    EXPECT_EQ(1, SelectedRow());
+    EXPECT_EQ(shown[2].first, Rows()[1].first);
+    standin::Host().delayMilliseconds = 0;
+    ExitAndUnload();
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+    DestroyWindow(mailList);
 }

@@ -52,13 +52,16 @@ protected:
 TEST_F(ShutdownMomentsFuzz, ExitAndUnloadAtAnyMomentLeaveTheHostRunning) {
     const auto plan = PlanCampaign(16, testing_support::kMaxPluginLoadsPerProcess);
     FuzzRandom random(plan.seed + 5);
+    // A stream of its own, so that the other draws stay those of every run before.
+    FuzzRandom instantRandom(plan.seed + 13);
     for (long i = 0; i < plan.cases; ++i) {
         const std::string where = DescribeCase(plan, i);
         const auto moment = static_cast<Moment>(random.Below(3));
         const bool thread = moment == Moment::DuringBuild || !random.OneIn(3);
         WriteIni(std::string("[Config]\r\nUseUpateThread=") + (thread ? "1" : "0") +
                  "\r\nFirstWaitingTime=0\r\nUpdateInterval=0\r\nUseCache=" + (random.OneIn(2) ? "1" : "0") +
-                 "\r\nDeleteCache=" + (random.OneIn(2) ? "1" : "0") + "\r\n");
+                 "\r\nDeleteCache=" + (random.OneIn(2) ? "1" : "0") +
+                 "\r\nInstantOpen=" + (instantRandom.OneIn(2) ? "1" : "0") + "\r\n");
         ASSERT_TRUE(LoadPlugin()) << where;
         plugin.OnStart();
         HMENU menu = testing_support::MakeHostMenu();
