@@ -79,13 +79,14 @@ std::string ComboItemText(HWND box, int index, std::size_t maxLength);
 // folder-list mutex but a snapshot, and refreshes its rows in place when a
 // rebuild has changed the catalogue.
 constexpr UINT kCatalogueChangedMessage = WM_APP + 0x154;
-constexpr UINT_PTR kRefreshRetryTimer = 0x154;
+constexpr UINT_PTR kRebuildStartTimer = 0x154;
+constexpr UINT_PTR kRefreshRetryTimer = 0x155;
 bool InstantOpenEnabled() noexcept;
 // The list the rows point into in either mode; null when there is none.
 const FolderList* RowFolders() noexcept;
 void TakeShowingSnapshot(HWND dialog);
 void OnCatalogueChanged(HWND dialog);
-void OnRefreshRetryTimer(HWND dialog, UINT_PTR timer);
+void OnInstantOpenTimer(HWND dialog, UINT_PTR timer);
 // Teardown: no more notifications, no snapshot.
 void EndInstantShowings() noexcept;
 

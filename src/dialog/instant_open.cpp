@@ -99,7 +99,9 @@ void TakeShowingSnapshot(HWND dialog) {
     SetCatalogueListener(dialog, kCatalogueChangedMessage);
     if (FolderSnapshot latest = LatestCatalogueSnapshot()) {
         state.shownSnapshot = std::move(latest);
-        RequestCatalogueRebuild();
+        // A timer comes after the first paint: the rebuild does not compete
+        // with the opening for the processor.
+        if (!SetTimer(dialog, kRebuildStartTimer, USER_TIMER_MINIMUM, nullptr)) RequestCatalogueRebuild();
     } else {
         state.shownSnapshot = BuildBeforeShowing();
     }
@@ -121,10 +123,14 @@ void OnCatalogueChanged(HWND dialog) {
     RestoreRows(state.list, anchor);
 }
 
-void OnRefreshRetryTimer(HWND dialog, UINT_PTR timer) {
-    if (timer != kRefreshRetryTimer) return;
+void OnInstantOpenTimer(HWND dialog, UINT_PTR timer) {
+    if (timer != kRebuildStartTimer && timer != kRefreshRetryTimer) return;
     KillTimer(dialog, timer);
-    OnCatalogueChanged(dialog);
+    if (timer == kRefreshRetryTimer) {
+        OnCatalogueChanged(dialog);
+    } else if (DialogState().showing) {
+        RequestCatalogueRebuild();
+    }
 }
 
 void EndInstantShowings() noexcept {

@@ -143,7 +143,7 @@ INT_PTR DispatchDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));
         case WM_COMMAND: HandleSearchCommand(HIWORD(wParam), dialog, LOWORD(wParam)); return 0;
         case kCatalogueChangedMessage: OnCatalogueChanged(dialog); return 0;
-        case WM_TIMER: OnRefreshRetryTimer(dialog, wParam); return 0;
+        case WM_TIMER: OnInstantOpenTimer(dialog, wParam); return 0;
         default: return 0;
     }
 }
