@@ -8,6 +8,7 @@
 //   bench_dialog_bench.exe            the table
 //   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
 //                                     kept on screen S seconds (screenshots)
+#include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "common/text.h"
 #include "dialog/dialog_state.h"
@@ -30,6 +31,10 @@
 #include <vector>
 
 namespace {
+
+using bench::FillBare;
+using bench::Median;
+using bench::Now;
 
 tarnwick::FolderList g_folders;
 
@@ -62,32 +67,10 @@ tarnwick::FolderList MakeFolders(int count) {
     return folders;
 }
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool Prepare() {
     tarnwick::HostApi() = tarnwick::CHostApi{};
     tarnwick::BindHostApiTo(GetModuleHandleA(nullptr));
-    // The templates and the manifest come from the built plug-in beside us.
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string dll = path;
-    dll = dll.substr(0, dll.find_last_of('\\') + 1) + "Tarnwick.dll";
-    HMODULE resources = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (!resources) {
-        std::fprintf(stderr, "cannot load %s for its resources\n", dll.c_str());
-        return false;
-    }
-    tarnwick::SetPluginModule(resources);
+    if (!bench::UsePluginResources()) return false;
     tarnwick::CreateFolderListMutex();
     tarnwick::DialogFolderSource() = tarnwick::FolderSource{&BenchFolders, &NoRebuild, &BenchMutex};
     return true;
@@ -153,27 +136,6 @@ Refill TimeRefills(const char* query) {
     return refill;
 }
 
-void FillBare(HWND list, const std::vector<const tarnwick::FolderRecord*>& rows) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(rows[i]->name.c_str());
-        item.lParam = static_cast<LPARAM>(i);
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        LVITEMA path{};
-        path.mask = LVIF_TEXT;
-        path.iItem = static_cast<int>(i);
-        path.iSubItem = 1;
-        path.pszText = const_cast<char*>(rows[i]->displayPath.c_str());
-        SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&path));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-}
-
 std::vector<const tarnwick::FolderRecord*> Matching(const char* upperQuery) {
     std::vector<const tarnwick::FolderRecord*> rows;
     for (const tarnwick::FolderRecord& record : g_folders) {
@@ -197,26 +159,6 @@ double TimeBaseline(HWND bare, const char* upperQuery) {
         Settle();
     }
     return Median(runs);
-}
-
-HWND MakeBareList() {
-    RECT rect{};
-    GetWindowRect(List(), &rect);
-    HWND frame = CreateWindowExA(0, "STATIC", "bare", WS_POPUP | WS_VISIBLE, 0, 0, rect.right - rect.left + 20,
-                                 rect.bottom - rect.top + 20, nullptr, nullptr, nullptr, nullptr);
-    HWND bare = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                                0, 0, rect.right - rect.left, rect.bottom - rect.top, frame, nullptr, nullptr, nullptr);
-    const char* headers[] = {"フォルダ名", "パス"};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(headers[i]);
-        column.cx = static_cast<int>(SendMessageA(List(), LVM_GETCOLUMNWIDTH, i, 0));
-        column.iSubItem = i;
-        SendMessageA(bare, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    SendMessageA(bare, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    return bare;
 }
 
 double TimeReshow(bool matchKeys) {
@@ -270,7 +212,7 @@ int RunTable() {
         g_folders = MakeFolders(count);
         tarnwick::OpenSearchDialog(nullptr, 0);
         Settle();
-        HWND bare = MakeBareList();
+        HWND bare = bench::MakeBareList(List());
         struct Query {
             const char* typed;
             const char* upper;
