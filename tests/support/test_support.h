@@ -55,6 +55,15 @@ bool PumpUntil(Predicate predicate, DWORD milliseconds) {
     return true;
 }
 
+// A report list view as a user works it: a click on a column header (posted,
+// so pump afterwards), a row made the selected and focused one, the
+// selected row (-1 for none), and the sort arrow a header item shows
+// (HDF_SORTUP, HDF_SORTDOWN or 0).
+void PostHeaderClick(HWND list, int column);
+void SelectListRow(HWND list, int row);
+int SelectedListRow(HWND list);
+int HeaderSortArrow(HWND list, int column);
+
 // The (column 0, column 1) texts of every row of a report list view.
 std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list);
 // The texts of a combo box's items, in order.

@@ -73,21 +73,10 @@ protected:
         GetWindowTextA(Box(), text, sizeof(text));
         return text;
     }
-    int SelectedRow() const {
-        return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    }
-    void SelectRow(int row) const {
-        LVITEMA item{};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
+    int SelectedRow() const { return testing_support::SelectedListRow(List()); }
+    void SelectRow(int row) const { testing_support::SelectListRow(List(), row); }
     void ClickHeader(int column) const {
-        HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
-        RECT rect{};
-        SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
-        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageA(header, WM_LBUTTONUP, 0, at);
+        testing_support::PostHeaderClick(List(), column);
         Pump();
     }
     HMENU menu = nullptr;
@@ -180,9 +169,7 @@ TEST_F(SearchDialogHostTest, SearchOverRealFoldersOpensTheChosenOne) {
     EXPECT_EQ("plan b", rows[planB].first);
     EXPECT_EQ("Work/plan b", rows[planB].second);
     PressKey(VK_TAB);
-    LVITEMA item{};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(List(), LVM_SETITEMSTATE, planB, reinterpret_cast<LPARAM>(&item));
+    SelectRow(planB);
     standin::Host().ClearCalls();
     PressKey(VK_RETURN);
     const auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
@@ -344,11 +331,7 @@ TEST_F(InstantOpenHostTest, RefreshKeepsQuerySortSelectionAndLeavesUnchangedRows
     EXPECT_EQ((std::vector<std::string>{"Alpha plan", "Plan new", "Plans", "plan b"}), Names());
     EXPECT_EQ("plan", BoxText());
     EXPECT_EQ(2, SelectedRow()) << "the selected folder was not found again";
-    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
-    HDITEMA format{};
-    format.mask = HDI_FORMAT;
-    SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(HDF_SORTUP, format.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+    EXPECT_EQ(HDF_SORTUP, testing_support::HeaderSortArrow(List(), 0));
 
     // Nothing changed since: the rebuild of the next opening leaves the rows alone.
     SendMessageA(Dialog(), WM_CLOSE, 0, 0);

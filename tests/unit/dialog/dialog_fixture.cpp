@@ -121,12 +121,7 @@ std::string SearchDialogTest::TypeIntoOtherWindow(const std::string& text) const
 }
 
 void SearchDialogTest::ClickHeader(int column) const {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
-    RECT rect{};
-    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(header, WM_LBUTTONUP, 0, at);
+    testing_support::PostHeaderClick(List(), column);
     Pump();
 }
 
@@ -140,10 +135,7 @@ void SearchDialogTest::DoubleClickAt(int x, int y) const {
 }
 
 void SearchDialogTest::SelectRow(int row) const {
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    testing_support::SelectListRow(List(), row);
 }
 
 std::vector<Row> SearchDialogTest::Rows() const { return testing_support::ListViewRows(List()); }
@@ -183,15 +175,11 @@ std::string SearchDialogTest::BoxText() const {
 }
 
 int SearchDialogTest::SelectedRow() const {
-    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return testing_support::SelectedListRow(List());
 }
 
 int SearchDialogTest::HeaderFormat(int column) const {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
-    HDITEMA item{};
-    item.mask = HDI_FORMAT;
-    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
-    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    return testing_support::HeaderSortArrow(List(), column);
 }
 
 bool SearchDialogTest::OtherThreadCanTakeFolderListMutex() const {
