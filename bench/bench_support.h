@@ -2,8 +2,10 @@
 // What the dialog benchmarks share: the clock, medians, the plug-in's
 // resources, and the baseline, a bare visible list view filled with the
 // same rows under WM_SETREDRAW.
-#include "catalogue/folder_record.h"
 #include "binding/plugin_paths.h"
+#include "catalogue/folder_record.h"
+#include "host_model.h"
+#include "sample_mailbox.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -41,6 +43,20 @@ inline bool UsePluginResources() {
     }
     tarnwick::SetPluginModule(resources);
     return true;
+}
+
+// One generated mailbox "MB1\" below data, the stand-in host's current
+// one; the number of folders made.
+inline int MakeBenchMailbox(const std::string& data, int folderCount) {
+    standin::SampleMailboxOptions options;
+    options.folderCount = folderCount;
+    options.mailboxCount = 1;
+    options.writeMails = false;
+    const int folders = standin::GenerateSampleMailbox(data, options);
+    standin::Host().dataFolder = data;
+    standin::Host().currentMailBox = "MB1\\";
+    standin::Host().mailboxDisplayNames["MB1\\"] = "Mailbox/";
+    return folders;
 }
 
 inline void FillBare(HWND list, const std::vector<const tarnwick::FolderRecord*>& rows) {

@@ -1,6 +1,7 @@
 // Catalogue builds over generated mailboxes of 1,000 to 50,000 folders,
 // against a bare directory walk and a bare read of the list files of the
 // same tree. Prints a Markdown table (see bench/README.md).
+#include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_build.h"
 #include "catalogue/folder_walk.h"
@@ -121,15 +122,8 @@ bool g_readOnly = false;  // "--reads": only the list-file measurements
 Row Measure(int folderCount, int runs) {
     testing_support::TempDir temp;
     const std::string data = temp.path();
-    standin::SampleMailboxOptions options;
-    options.folderCount = folderCount;
-    options.mailboxCount = 1;
-    options.writeMails = false;
     Row row;
-    row.folders = standin::GenerateSampleMailbox(data, options);
-    standin::Host().dataFolder = data;
-    standin::Host().currentMailBox = "MB1\\";
-    standin::Host().mailboxDisplayNames["MB1\\"] = "Mailbox/";
+    row.folders = bench::MakeBenchMailbox(data, folderCount);
     const std::string mailbox = data + "MB1\\";
 
     auto dropLists = [&] { tarnwick::DeleteFolderListFilesIn(data, "MB1\\", std::string()); };

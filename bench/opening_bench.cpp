@@ -194,14 +194,7 @@ Figures MeasureMode(const std::string& mailbox, bool useCache, bool instant, int
 void Measure(int folderCount) {
     testing_support::TempDir temp;
     const std::string data = temp.path();
-    standin::SampleMailboxOptions options;
-    options.folderCount = folderCount;
-    options.mailboxCount = 1;
-    options.writeMails = false;
-    const int folders = standin::GenerateSampleMailbox(data, options);
-    standin::Host().dataFolder = data;
-    standin::Host().currentMailBox = "MB1\\";
-    standin::Host().mailboxDisplayNames["MB1\\"] = "Mailbox/";
+    const int folders = bench::MakeBenchMailbox(data, folderCount);
     const std::string mailbox = data + "MB1\\";
     const int runs = folderCount >= 50000 ? 1 : 3;
     int nextFolder = 0;
