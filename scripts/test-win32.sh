@@ -69,6 +69,12 @@ run_emulated() {  # private|machine
   trap 'exit 130' INT
   trap 'exit 143' TERM
   register_i386 "${table}"
+  # Wine reserves the address space above 2 GB at every process start, by
+  # probing it with MAP_FIXED_NOREPLACE, which qemu 7.2 does not honour: every
+  # probe fails and Wine splits the range down to 64 KB pieces, about 100 s
+  # per process. A guest address space of 2.25 GB leaves it little to probe
+  # (about 35 s).
+  export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x90000000}"
   if ! "${wine32}" --version >/dev/null 2>&1; then
     note "32-bit Wine does not start under qemu-i386" >&2
     exit 2
@@ -88,7 +94,7 @@ run_tests_in_wine() {
 # Inside with-wine.sh: the prefix exists and the wineserver runs.
 run_tests() {
   note "prefix and wineserver ready after $(seconds_since "${TARNWICK_WIN32_WINE_STARTED}") s"
-  local failed=0 passed=0 step_started
+  local failed=0 passed=0 step_started=0
   step_started=$(date +%s)
   if "${TARNWICK_WINE}" "${build}/bin/integration_spine.exe" "$@"; then
     passed=$((passed + 1)); note "spine tests passed in $(seconds_since "${step_started}") s"
@@ -106,35 +112,32 @@ run_tests() {
   [ "${failed}" -eq 0 ]
 }
 
-case "${TARNWICK_WIN32_STAGE:-}" in
-  tests)
-    run_tests "$@"
-    ;;
-  namespace)
-    run_emulated private "$@"
-    ;;
-  *)
-    started=$(date +%s)
-    prepare
-    note "built in $(seconds_since "${started}") s"
-    status=0
-    if "${wine32}" --version >/dev/null 2>&1; then
-      run_tests_in_wine "$@" || status=$?
-    elif unshare --user --map-root-user --mount --propagation private \
-        sh -c "mount -t binfmt_misc binfmt_misc ${binfmt}" 2>/dev/null; then
-      # A private binfmt_misc table (Linux 6.7 and later): nothing else on
-      # the machine ever sees the entry, even if this script is killed.
-      TARNWICK_WIN32_STAGE=namespace unshare --user --map-root-user --mount --propagation private \
-        "${BASH_SOURCE[0]}" "$@" || status=$?
-    elif [ "$(id -u)" -eq 0 ]; then
-      # The machine's table: while the entry is there, every i386 program on
-      # the machine runs emulated (a new 64-bit prefix's 32-bit part too).
-      run_emulated machine "$@" || status=$?
-    else
-      note "32-bit x86 code does not execute here, and registering qemu-i386 needs root" >&2
-      status=2
-    fi
-    note "$( [ "${status}" -eq 0 ] && echo passed || echo FAILED ) in $(seconds_since "${started}") s in all"
-    exit "${status}"
-    ;;
-esac
+stage="${TARNWICK_WIN32_STAGE:-}"
+if [ "${stage}" = tests ]; then
+  run_tests "$@"
+elif [ "${stage}" = namespace ]; then
+  run_emulated private "$@"
+else
+  started=$(date +%s)
+  prepare
+  note "built in $(seconds_since "${started}") s"
+  status=0
+  if "${wine32}" --version >/dev/null 2>&1; then
+    run_tests_in_wine "$@" || status=$?
+  elif unshare --user --map-root-user --mount --propagation private \
+      sh -c "mount -t binfmt_misc binfmt_misc ${binfmt}" 2>/dev/null; then
+    # A private binfmt_misc table (Linux 6.7 and later): nothing else on the
+    # machine ever sees the entry, even if this script is killed.
+    TARNWICK_WIN32_STAGE=namespace unshare --user --map-root-user --mount --propagation private \
+      "${BASH_SOURCE[0]}" "$@" || status=$?
+  elif [ "$(id -u)" -eq 0 ]; then
+    # The machine's table: while the entry is there, every i386 program on
+    # the machine runs emulated (a new 64-bit prefix's 32-bit part too).
+    run_emulated machine "$@" || status=$?
+  else
+    note "32-bit x86 code does not execute here, and registering qemu-i386 needs root" >&2
+    status=2
+  fi
+  note "$( [ "${status}" -eq 0 ] && echo passed || echo FAILED ) in $(seconds_since "${started}") s in all"
+  exit "${status}"
+fi
