@@ -71,6 +71,18 @@ REG
 # caller's output pipe open: start them here, writing nowhere.
 tarnwick_start_wineserver() {
   wineserver -p 900 >/dev/null 2>&1 </dev/null
+  if [ "${WINEARCH}" = win32 ]; then
+    # When its last program ends, Wine ends the session's own processes
+    # (services, devices, desktop) and the next program starts them again
+    # (wineboot --init): minutes under emulation. A program that waits on a
+    # pipe until the server is stopped keeps one session for the whole run.
+    local pipe="${WINEPREFIX}/session.pipe"
+    rm -f "${pipe}"
+    mkfifo "${pipe}"
+    exec 9<>"${pipe}"
+    "${TARNWICK_WINE}" cmd /k <"${pipe}" >/dev/null 2>&1 &
+    return
+  fi
   "${TARNWICK_WINE}" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
