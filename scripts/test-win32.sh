@@ -2,9 +2,8 @@
 # The 32-bit lane: the product's own 32-bit Tarnwick.dll, run in tests under
 # 32-bit Wine. Builds build-win32-tests/ (the DLL, the stand-in host and the
 # spine tests), creates its 32-bit Wine prefix once (kept there) and runs
-#   - the spine tests: start, menu, exit with unload, and an exception thrown
-#     and caught inside the plug-in while the host has loaded the toolchain's
-#     shared unwinder DLL;
+#   - the spine tests: start, menu, exit with unload, also with the
+#     toolchain's shared unwinder DLL loaded into the host first;
 #   - the run command's scripted session: dialog, query, sort, choose, drop.
 # Where 32-bit x86 code cannot execute (this project's machines), qemu-i386
 # emulates it: the i386 entry of binfmt_misc is registered for this script's
