@@ -25,6 +25,7 @@ tarnwick_prepare_prefix() {
     mkdir -p "${WINEPREFIX}"
     "${TARNWICK_WINE}" wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
+    # One regedit for both settings: under emulation each process start costs minutes.
     local reg="${WINEPREFIX}/fonts.reg"
     cat > "${reg}" <<'REG'
 REGEDIT4
@@ -34,10 +35,13 @@ REGEDIT4
 "MS Shell Dlg"="IPAGothic"
 "MS Shell Dlg 2"="IPAGothic"
 "Ms Shell Dlg"="IPAGothic"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 REG
     "${TARNWICK_WINE}" regedit "${reg}" >/dev/null 2>&1 </dev/null || true
     wineserver -w
-    touch "${WINEPREFIX}/.tarnwick-ready"
+    touch "${WINEPREFIX}/.tarnwick-ready" "${WINEPREFIX}/.tarnwick-unmanaged"
   fi
   # Wine draws the caption buttons with Marlett, but does not find the copy
   # that fonts-wine puts in its data folder: without it they show as "0 1 r".
@@ -67,6 +71,18 @@ REG
 # caller's output pipe open: start them here, writing nowhere.
 tarnwick_start_wineserver() {
   wineserver -p 900 >/dev/null 2>&1 </dev/null
+  if [ "${WINEARCH}" = win32 ]; then
+    # When its last program ends, Wine ends the session's own processes
+    # (services, devices, desktop) and the next program starts them again
+    # (wineboot --init): minutes under emulation. A program that waits on a
+    # pipe until the server is stopped keeps one session for the whole run.
+    local pipe="${WINEPREFIX}/session.pipe"
+    rm -f "${pipe}"
+    mkfifo "${pipe}"
+    exec 9<>"${pipe}"
+    "${TARNWICK_WINE}" cmd /k <"${pipe}" >/dev/null 2>&1 &
+    return
+  fi
   "${TARNWICK_WINE}" wineboot >/dev/null 2>&1 </dev/null || true
 }
 

@@ -231,9 +231,14 @@ DWORD CountOpenHandles() {
     return count;
 }
 
+BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) {
+    ++*reinterpret_cast<DWORD*>(counter);
+    return TRUE;
+}
+
 BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
     ++*reinterpret_cast<DWORD*>(counter);
-    EnumChildWindows(window, [](HWND, LPARAM c) -> BOOL { ++*reinterpret_cast<DWORD*>(c); return TRUE; }, counter);
+    EnumChildWindows(window, CountChildWindow, counter);
     return TRUE;
 }
 

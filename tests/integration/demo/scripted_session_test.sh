@@ -4,6 +4,7 @@
 # folder chosen in the dialog selected in the host's tree, and the dragged
 # mail moved into the folder of the row it was dropped on.
 # Usage: scripted_session_test.sh path/to/tarnwick_host.exe
+# (TARNWICK_SESSION_TIMEOUT: seconds the session may take, 240 by default)
 set -uo pipefail
 host="$1"
 wine="${TARNWICK_WINE:-/usr/lib/wine/wine64}"
@@ -17,7 +18,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 value() { sed -n "s/^$1=//p" "${work}/shots/session.log" | head -1; }
 
 "${wine}" "${host}" --generate "$(windows_path "${work}/data")" >/dev/null 2>&1
-timeout 240 "${wine}" explorer /desktop=shot,1024x768 "${host}" --scripted "$(windows_path "${work}/shots")" \
+timeout "${TARNWICK_SESSION_TIMEOUT:-240}" "${wine}" explorer /desktop=shot,1024x768 "${host}" --scripted "$(windows_path "${work}/shots")" \
   --data "$(windows_path "${work}/data")" > "${work}/output.txt" 2>&1
 status=$?
 [ ${status} -eq 0 ] || fail "the host did not end by itself (status ${status})"

@@ -23,29 +23,31 @@ long EnvOr(const char* name, long fallback) {
     return value ? std::strtol(value, nullptr, 10) : fallback;
 }
 
+struct MutexProbe {
+    const char* name;
+    DWORD milliseconds;
+    bool taken = false;
+};
+
+// A thread procedure is stdcall on 32-bit: a named function, not a lambda.
+DWORD WINAPI TryProbedMutex(LPVOID parameter) {
+    auto* p = static_cast<MutexProbe*>(parameter);
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, p->name);
+    if (!mutex) return 0;
+    const DWORD wait = WaitForSingleObject(mutex, p->milliseconds);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+        p->taken = true;
+        ReleaseMutex(mutex);
+    }
+    CloseHandle(mutex);
+    return 0;
+}
+
 // True when a thread other than the caller can take the mutex within the
 // time: the user-interface thread does not hold it.
 bool OtherThreadCanTake(const char* name, DWORD milliseconds) {
-    struct Probe {
-        const char* name;
-        DWORD milliseconds;
-        bool taken = false;
-    } probe{name, milliseconds};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID parameter) -> DWORD {
-            auto* p = static_cast<Probe*>(parameter);
-            HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, p->name);
-            if (!mutex) return 0;
-            const DWORD wait = WaitForSingleObject(mutex, p->milliseconds);
-            if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-                p->taken = true;
-                ReleaseMutex(mutex);
-            }
-            CloseHandle(mutex);
-            return 0;
-        },
-        &probe, 0, nullptr);
+    MutexProbe probe{name, milliseconds};
+    HANDLE thread = CreateThread(nullptr, 0, TryProbedMutex, &probe, 0, nullptr);
     if (!thread) return false;
     // Pump while waiting: the host's calls on this thread must keep flowing.
     testing_support::PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, milliseconds + 2000);

@@ -19,6 +19,14 @@ constexpr char kSecondHostVariable[] = "TARNWICK_SECOND_HOST_EVENTS";
 
 std::string EventName(const std::string& prefix, const char* what) { return prefix + "-" + what; }
 
+// A hang must fail the test, not stall the suite.
+DWORD WINAPI EndProcessAfterNoProgress(LPVOID) {
+    Sleep(90000);
+    std::fprintf(stderr, "TwoHosts: no progress in 90 s\n");
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 0;
+}
+
 class Event {
 public:
     explicit Event(const std::string& name) : handle_(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
@@ -101,16 +109,7 @@ TEST_F(TwoHosts, ShareTheNamedMutexes) {
     const std::string prefix = "TarnwickTwoHosts-" + std::to_string(GetCurrentProcessId());
     Event exited(EventName(prefix, "second-exited"));
     Event done(EventName(prefix, "first-done"));
-    // A hang must fail the test, not stall the suite.
-    HANDLE watchdog = CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            Sleep(90000);
-            std::fprintf(stderr, "TwoHosts: no progress in 90 s\n");
-            TerminateProcess(GetCurrentProcess(), 3);
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    HANDLE watchdog = CreateThread(nullptr, 0, EndProcessAfterNoProgress, nullptr, 0, nullptr);
     ASSERT_NE(nullptr, watchdog);
 
     char self[MAX_PATH] = "";

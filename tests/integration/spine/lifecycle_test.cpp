@@ -17,6 +17,18 @@ constexpr char kFreshIni[] =
     "Column0=0\r\n"
     "Column1=0\r\n";
 
+struct MutexProbe {
+    HANDLE mutex;
+    DWORD result;
+};
+
+// A thread procedure is stdcall on 32-bit: a named function, not a lambda.
+DWORD WINAPI TakeProbedMutex(LPVOID raw) {
+    auto* probe = static_cast<MutexProbe*>(raw);
+    probe->result = WaitForSingleObject(probe->mutex, 2000);
+    if (probe->result == WAIT_OBJECT_0) ReleaseMutex(probe->mutex);
+    return 0;
+}
 
 }  // namespace
 
@@ -110,19 +122,8 @@ TEST_F(SpineTest, ExitWithDeleteCacheGivesTheFolderListMutexBack) {
     HANDLE shared = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Tarnwick Mutex for Folder List Making");
     ASSERT_NE(nullptr, shared);
     ExitAndUnload();
-    struct Probe {
-        HANDLE mutex;
-        DWORD result;
-    } probe{shared, WAIT_FAILED};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID raw) -> DWORD {
-            auto* p = static_cast<Probe*>(raw);
-            p->result = WaitForSingleObject(p->mutex, 2000);
-            if (p->result == WAIT_OBJECT_0) ReleaseMutex(p->mutex);
-            return 0;
-        },
-        &probe, 0, nullptr);
+    MutexProbe probe{shared, WAIT_FAILED};
+    HANDLE thread = CreateThread(nullptr, 0, TakeProbedMutex, &probe, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
