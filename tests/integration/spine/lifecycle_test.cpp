@@ -102,30 +102,3 @@ TEST_P(HostVersionTest, HostWithSetStatusLoadsWhateverItsVersion) {
 INSTANTIATE_TEST_SUITE_P(Versions, HostVersionTest,
                          ::testing::Values(VersionCase{"2.00.05", true}, VersionCase{"2.00.06", true},
                                            VersionCase{"10.00.00", true}, VersionCase{"", true}));
-
-TEST_F(SpineTest, ExitWithDeleteCacheGivesTheFolderListMutexBack) {
-    WriteIni("[Config]\r\nDeleteCache=1\r\nUseUpateThread=0\r\n");
-    StartPlugin();
-    // As a second process running the plug-in holds it.
-    HANDLE shared = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Tarnwick Mutex for Folder List Making");
-    ASSERT_NE(nullptr, shared);
-    ExitAndUnload();
-    struct Probe {
-        HANDLE mutex;
-        DWORD result;
-    } probe{shared, WAIT_FAILED};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID raw) -> DWORD {
-            auto* p = static_cast<Probe*>(raw);
-            p->result = WaitForSingleObject(p->mutex, 2000);
-            if (p->result == WAIT_OBJECT_0) ReleaseMutex(p->mutex);
-            return 0;
-        },
-        &probe, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    CloseHandle(shared);
-    EXPECT_EQ(WAIT_OBJECT_0, probe.result);
-}
