@@ -23,15 +23,21 @@ int ReadIniInt(const char* section, const char* key, int defaultValue) {
     return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, IniFilePath()));
 }
 
+void ReadIniText(const char* section, const char* key, const char* defaultValue, char* buffer,
+                 unsigned bufferSize) noexcept {
+    if (bufferSize == 0) return;
+    if (HaveIniFile()) {
+        GetPrivateProfileStringA(section, key, defaultValue, buffer, bufferSize, IniFilePath());
+    } else {
+        lstrcpynA(buffer, defaultValue ? defaultValue : "", static_cast<int>(bufferSize));
+    }
+    buffer[bufferSize - 1] = '\0';
+}
+
 std::string ReadIniString(const char* section, const char* key, const char* defaultValue, unsigned bufferSize) {
     if (bufferSize == 0) return std::string();
     std::vector<char> buffer(bufferSize, '\0');
-    if (HaveIniFile()) {
-        GetPrivateProfileStringA(section, key, defaultValue, buffer.data(), bufferSize, IniFilePath());
-    } else {
-        lstrcpynA(buffer.data(), defaultValue ? defaultValue : "", static_cast<int>(bufferSize));
-    }
-    buffer.back() = '\0';
+    ReadIniText(section, key, defaultValue, buffer.data(), bufferSize);
     return std::string(buffer.data());
 }
 

@@ -46,6 +46,10 @@ void WriteWindowSettings();
 int ReadIniInt(const char* section, const char* key, int defaultValue);
 // Reads into a buffer of bufferSize bytes, as the profile function cuts it.
 std::string ReadIniString(const char* section, const char* key, const char* defaultValue, unsigned bufferSize);
+// The same into the caller's buffer, allocating nothing: for what must still
+// work when memory runs out.
+void ReadIniText(const char* section, const char* key, const char* defaultValue, char* buffer,
+                 unsigned bufferSize) noexcept;
 // The key names of a section, in file order (empty without an INI file).
 std::vector<std::string> ReadIniKeyNames(const char* section);
 void WriteIniString(const char* section, const char* key, const char* value);

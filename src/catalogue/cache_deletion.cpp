@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 namespace tarnwick {
 namespace {
@@ -31,17 +30,14 @@ private:
         const std::string dir = dataFolder_ + path;
         const std::string listFile = dir + "Folder.lst";
         std::string content;
-        if (ReadWholeFile(listFile, content)) {
+        if (ReadListFile(listFile, content, listBytesLeft_)) {
+            listBytesLeft_ -= content.size();
             // Every directory the file names is visited first; then the file
             // goes whatever its length, so that the next walk enumerates afresh.
-            std::vector<std::string> names;
             ForEachListLine(content, [&](std::string_view line) {
-                names.emplace_back(line);
-                return true;
+                if (StaysBelowDirectory(line)) Visit(path, std::string(line));
+                return visits_ < kMaxWalkEntries;
             });
-            for (const std::string& name : names) {
-                if (StaysBelowDirectory(name)) Visit(path, name);
-            }
             DeleteFileA(listFile.c_str());
             return;
         }
@@ -60,6 +56,7 @@ private:
 
     const std::string& dataFolder_;
     std::size_t visits_ = 0;
+    std::size_t listBytesLeft_ = kMaxListFileBytes;
 };
 
 }  // namespace

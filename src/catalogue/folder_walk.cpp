@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <mbctype.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 
@@ -48,7 +49,8 @@ public:
         if (ShouldStop()) return matching;
         SetFullPath(relativePath, kListFileName);
         std::string& content = LevelBuffer(depth);
-        if (ReadWholeFile(fullPath_, content)) {
+        if (ReadListFile(fullPath_, content, listBytesLeft_)) {
+            listBytesLeft_ -= content.size();
             ForEachListLine(content, [&](std::string_view name) {
                 if (ShouldStop()) return false;
                 matching = AddFolderEntry(relativePath, name, matching, depth, StaysBelowDirectory(name));
@@ -152,6 +154,7 @@ private:
     // deque: a deeper level's buffer never moves a shallower one's content.
     std::deque<std::string> levelBuffers_;
     std::size_t entries_ = 0;
+    std::size_t listBytesLeft_ = kMaxListFileBytes;
 };
 
 }  // namespace
@@ -192,17 +195,24 @@ bool StaysBelowDirectory(std::string_view line) noexcept {
     return !componentIsDotsOrBlanks;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& buffer) {
+bool ReadListFile(const std::string& path, std::string& buffer, std::size_t maxBytes) {
     UniqueKernelHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
     if (!file) return false;
     buffer.clear();
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30)) {
-        buffer.resize(static_cast<std::size_t>(size.QuadPart));
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+        buffer.resize(static_cast<std::size_t>(std::min<ULONGLONG>(static_cast<ULONGLONG>(size.QuadPart), maxBytes)));
     }
     std::size_t filled = 0;
+    bool cut = false;
     for (;;) {
-        if (filled == buffer.size()) buffer.resize(buffer.size() + 4096);
+        if (filled == maxBytes) {
+            char more = 0;
+            DWORD read = 0;
+            cut = ReadFile(file.get(), &more, 1, &read, nullptr) && read == 1;
+            break;
+        }
+        if (filled == buffer.size()) buffer.resize(std::min<std::size_t>(buffer.size() + 4096, maxBytes));
         DWORD read = 0;
         if (!ReadFile(file.get(), &buffer[filled], static_cast<DWORD>(buffer.size() - filled), &read, nullptr) ||
             read == 0)
@@ -210,6 +220,7 @@ bool ReadWholeFile(const std::string& path, std::string& buffer) {
         filled += read;
     }
     buffer.resize(filled);
+    if (cut) buffer.resize(buffer.rfind('\n') + 1);  // npos + 1: nothing whole
     return true;
 }
 

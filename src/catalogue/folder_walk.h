@@ -70,9 +70,16 @@ bool CollectIniFolders(FolderList& iniRecords, FolderRecord& inboxRecord, const 
 template <typename OnLine>
 void ForEachListLine(std::string_view content, OnLine onLine);
 
-// Reads a whole file into buffer (reusing its storage); false when it does
+// List-file bytes that one walk or one deletion reads at most, over all its
+// files: a line for each folder it can visit, each as long as a path can
+// be (26,000,000 bytes). A huge or corrupt file costs no more than that;
+// what lies beyond is taken as not there.
+constexpr std::size_t kMaxListFileBytes = kMaxWalkEntries * kMaxAnsiPath;
+
+// Reads a list file into buffer (reusing its storage), at most maxBytes of
+// it; a file cut there ends after its last whole line. False when it does
 // not open.
-bool ReadWholeFile(const std::string& path, std::string& buffer);
+bool ReadListFile(const std::string& path, std::string& buffer, std::size_t maxBytes);
 
 // --- implementation of the template ---
 

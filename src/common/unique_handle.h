@@ -90,4 +90,10 @@ using UniqueFile = UniqueHandle<StdioFileTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using HeldMutex = UniqueHandle<HeldMutexTraits>;
 
+// Waits for a mutex; the result owns it when the wait obtained it.
+inline HeldMutex WaitForMutex(HANDLE mutex, DWORD milliseconds) noexcept {
+    const DWORD got = ::WaitForSingleObject(mutex, milliseconds);
+    return HeldMutex((got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) ? mutex : nullptr);
+}
+
 }  // namespace tarnwick

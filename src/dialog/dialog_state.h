@@ -40,6 +40,11 @@ struct SearchDialogState {
     // release anything twice.
     bool showing = false;
     bool holdsFolderList = false;
+    // The last preparation of a showing ran to its end.
+    bool prepared = false;
+    // The history was loaded whole: only then may exit write it back over
+    // the keys it was read from.
+    bool historyLoaded = false;
     // The list the rows' item data point into (the one the last fill used).
     const FolderList* rowSource = nullptr;
     // "InstantOpen": the immutable copy the rows point into, swapped only
@@ -53,8 +58,6 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 void PrepareSearchDialog(HWND dialog);
 void CloseSearchDialog(HWND dialog);
 void LayoutSearchDialog(HWND dialog, WPARAM sizeType);
-// A showing whose window could not be made gives its locks back.
-void AbandonFailedShowing() noexcept;
 
 // launcher.cpp
 void ReleaseDialogActCtx() noexcept;

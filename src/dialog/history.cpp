@@ -144,7 +144,9 @@ void LoadSearchHistory(HWND dialog) {
 
 void SaveSearchHistory() {
     HWND dialog = DialogState().dialog;
-    if (!dialog) return;
+    // A history cut short at loading would be written over the keys that
+    // were not read.
+    if (!dialog || !DialogState().historyLoaded) return;
     HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
     const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
     const int last = static_cast<int>(std::min<LRESULT>(count, Config().historyMax));

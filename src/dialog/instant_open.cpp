@@ -77,9 +77,7 @@ bool DropTargetRowShown(HWND list) {
 // An opening before any build builds first, as without "InstantOpen", but
 // gives the mutex back at once.
 FolderSnapshot BuildBeforeShowing() {
-    HANDLE mutex = DialogFolderSource().mutex();
-    const DWORD got = WaitForSingleObject(mutex, INFINITE);
-    HeldMutex held((got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) ? mutex : nullptr);
+    const HeldMutex held = WaitForMutex(DialogFolderSource().mutex(), INFINITE);
     // The update thread may have ended its first build meanwhile.
     if (FolderSnapshot built = LatestCatalogueSnapshot()) return built;
     DialogFolderSource().rebuild();

@@ -4,6 +4,7 @@
 #include "dialog/search_dialog.h"
 
 #include "common/activation_context.h"
+#include "common/run_step.h"
 #include "resource_ids.h"
 #include "binding/config.h"
 #include "binding/plugin_paths.h"
@@ -41,7 +42,7 @@ void CreateSearchDialog(HWND window) {
     if (!dialog) {
         // Without this a failed creation would leave the flag of a shown
         // dialog behind and no later request could open one.
-        AbandonFailedShowing();
+        EndSearchDialogShowing();
         DestroySearchDialog();
         return;
     }
@@ -62,10 +63,25 @@ void OpenSearchDialogImpl(HWND window) {
     }
     state.searchDialogMutex = mutex;
     state.showing = true;
-    if (state.dialog) {
-        ReshowSearchDialog(state.dialog);
-    } else {
-        CreateSearchDialog(window);
+    state.prepared = false;
+    // An exception (out of memory) ends the preparation here; inside the
+    // dialog's creation the dialog procedure stops it, so the flag tells.
+    RunStep([&] {
+        if (state.dialog) {
+            ReshowSearchDialog(state.dialog);
+        } else {
+            CreateSearchDialog(window);
+        }
+    });
+    // A showing that failed part-way gives back what it took, as a failed
+    // creation does, and hides its window: else both mutexes would stay
+    // owned and no later request could show the dialog.
+    if (!state.prepared && state.showing) {
+        if (state.dialog) {
+            ShowWindow(state.dialog, SW_HIDE);
+            if (Config().modalDialog != 0) EnableWindow(GetParent(state.dialog), TRUE);
+        }
+        EndSearchDialogShowing();
     }
 }
 

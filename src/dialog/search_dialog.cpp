@@ -5,6 +5,7 @@
 #include "dialog/history.h"
 
 #include "catalogue/catalogue.h"
+#include "common/run_step.h"
 #include "dragdrop/drop_target.h"
 #include "resource_ids.h"
 #include "binding/config.h"
@@ -61,9 +62,11 @@ BOOL InitSearchDialog(HWND dialog) {
     g_state.dialog = dialog;
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     InstallKeyboardRouting(dialog, list);
-    PrepareSearchDialog(dialog);
-    RegisterDropTarget(list);
-    LoadSearchHistory(dialog);
+    // A step that fails (out of memory) keeps none of the later ones from
+    // the window; after a failed preparation the launcher ends the showing.
+    RunStep([&] { PrepareSearchDialog(dialog); });
+    RunStep([&] { RegisterDropTarget(list); });
+    g_state.historyLoaded = RunStep([&] { LoadSearchHistory(dialog); });
     ApplySavedSize(dialog);
     return TRUE;
 }
@@ -183,6 +186,7 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void PrepareSearchDialog(HWND dialog) {
+    g_state.prepared = false;
     if (InstantOpenEnabled()) {
         TakeShowingSnapshot(dialog);
     } else {
@@ -206,6 +210,7 @@ void PrepareSearchDialog(HWND dialog) {
     SetFocus(box);
     SendMessageA(box, CB_SETCURSEL, 0, 0);
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    g_state.prepared = true;
 }
 
 void LayoutSearchDialog(HWND dialog, WPARAM sizeType) {
@@ -241,7 +246,7 @@ void CloseSearchDialog(HWND dialog) {
     ReleaseShowingLocks();
 }
 
-void AbandonFailedShowing() noexcept {
+void EndSearchDialogShowing() noexcept {
     g_state.showing = false;
     ReleaseShowingLocks();
 }
@@ -249,6 +254,8 @@ void AbandonFailedShowing() noexcept {
 bool SearchDialogExists() noexcept { return g_state.dialog != nullptr; }
 
 void DestroySearchDialog() noexcept {
+    // Exit while shown: the showing ends with the window.
+    EndSearchDialogShowing();
     // The hook first: no keyboard message may reach a dialog that is going.
     g_state.hook.reset();
     HWND list = g_state.list ? g_state.list : (g_state.dialog ? GetDlgItem(g_state.dialog, IDC_RESULT_LIST) : nullptr);
@@ -272,13 +279,8 @@ void DestroySearchDialog() noexcept {
     g_state.list = nullptr;
     g_state.rowSource = nullptr;
     EndInstantShowings();
-    // Exit while shown: the showing ends with the window.
-    g_state.showing = false;
-    g_state.holdsFolderList = false;
-    if (g_state.searchDialogMutex) {
-        CloseHandle(g_state.searchDialogMutex);
-        g_state.searchDialogMutex = nullptr;
-    }
+    g_state.prepared = false;
+    g_state.historyLoaded = false;
     ReleaseDialogActCtx();
 }
 

@@ -15,6 +15,10 @@ bool SearchDialogExists() noexcept;
 // Exit: writes the combo box's history to [History].
 void SaveSearchHistory();
 
+// Exit, or a showing that failed part-way: the showing ends and gives back
+// the folder-list mutex and the dialog mutex it holds.
+void EndSearchDialogShowing() noexcept;
+
 // Exit: revokes and releases the drop target, ends OLE, removes the hook and
 // subclass and destroys the dialog window.
 void DestroySearchDialog() noexcept;

@@ -55,20 +55,41 @@ void SetEffect(DWORD* effect, DWORD value) noexcept {
     if (effect) *effect = value;
 }
 
-// Lets the caller return out of the plug-in's code before the module
-// reference goes, which may be the last one.
-constexpr DWORD kModuleReleaseDelayMilliseconds = 500;
+// The module reference that a target outliving its dialog keeps may be the
+// last one, and the thread that releases the target is still inside this
+// module's code until Release has returned. A message to a window of that
+// thread is answered only once it retrieves messages again, in its own
+// loop outside the plug-in; only then does the reference go. The window is
+// of a system class, so no code of the plug-in answers it.
+struct ModuleRelease {
+    HMODULE module;
+    HWND window;
+};
 
-DWORD WINAPI ReleaseModuleLaterProc(LPVOID module) {
-    Sleep(kModuleReleaseDelayMilliseconds);
-    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+DWORD WINAPI ReleaseModuleAfterReturnProc(LPVOID raw) {
+    const ModuleRelease release = *static_cast<ModuleRelease*>(raw);
+    HeapFree(GetProcessHeap(), 0, raw);
+    // The owner destroys the window when it answers.
+    SendMessageW(release.window, WM_CLOSE, 0, 0);
+    FreeLibraryAndExitThread(release.module, 0);
     return 0;
 }
 
-void ReleaseModuleLater(HMODULE module) noexcept {
-    HANDLE thread = CreateThread(nullptr, 0, &ReleaseModuleLaterProc, module, 0, nullptr);
-    // Without a thread the reference stays: a module kept is no crash.
-    if (thread) CloseHandle(thread);
+void ReleaseModuleAfterReturn(HMODULE module) noexcept {
+    auto* release = static_cast<ModuleRelease*>(HeapAlloc(GetProcessHeap(), 0, sizeof(ModuleRelease)));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HANDLE thread = nullptr;
+    if (release && window) {
+        *release = ModuleRelease{module, window};
+        thread = CreateThread(nullptr, 0, &ReleaseModuleAfterReturnProc, release, 0, nullptr);
+    }
+    if (thread) {
+        CloseHandle(thread);
+        return;
+    }
+    // Without the hand-over the reference stays: a module kept is no crash.
+    if (window) DestroyWindow(window);
+    if (release) HeapFree(GetProcessHeap(), 0, release);
 }
 
 }  // namespace
@@ -100,7 +121,7 @@ STDMETHODIMP_(ULONG) CDropTarget::Release() {
     if (count == 0) {
         const HMODULE pinned = m_pinnedModule;
         delete this;
-        if (pinned) ReleaseModuleLater(pinned);
+        if (pinned) ReleaseModuleAfterReturn(pinned);
     }
     return static_cast<ULONG>(count);
 }
@@ -111,7 +132,7 @@ void CDropTarget::Detach() noexcept {
     m_pDataObject = nullptr;
     // One reference is the dialog's own, released right after this.
     if (m_cRef > 1 && !m_pinnedModule) {
-        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ReleaseModuleLaterProc),
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ReleaseModuleAfterReturnProc),
                            &m_pinnedModule);
     }
 }

@@ -36,8 +36,9 @@ public:
 
     // The dialog is going: the target answers "no drop" from now on. When
     // OLE still holds it (a drag is under way), it keeps the plug-in's code
-    // mapped until its last release, as the host may unload the plug-in
-    // before the drag ends.
+    // mapped past its last release, until the releasing thread is back in
+    // its message loop, as the host may unload the plug-in before the drag
+    // ends.
     void Detach() noexcept;
 
 private:

@@ -4,6 +4,6 @@
 namespace tarnwick {
 
 void StartPlugin();
-void ExitPlugin();
+void ExitPlugin() noexcept;
 
 }  // namespace tarnwick

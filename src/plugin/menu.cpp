@@ -6,6 +6,7 @@
 #include "binding/host_api.h"
 
 #include <mbstring.h>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -67,17 +68,18 @@ bool ParseShortcutKey(const char* text) {
 
 void InitSearchMenu(HMENU menu, int menuType) {
     if (menuType != 0) return;
-    const std::string text = ReadIniString("Config", "ShortCutKey", "Ctrl+Shift+F", sizeof(g_shortcutKey.text));
-    CopyTruncated(g_shortcutKey.text, sizeof(g_shortcutKey.text), text.c_str());
+    // Into the key's own buffer, allocating nothing: a key lost to a failed
+    // allocation would open no dialog, and exit would write it back empty.
+    ReadIniText("Config", "ShortCutKey", "Ctrl+Shift+F", g_shortcutKey.text, sizeof(g_shortcutKey.text));
     g_shortcutKey.valid = ParseShortcutKey(g_shortcutKey.text);
 
     HMENU submenu = GetSubMenu(menu, 1);
     AppendMenuA(submenu, MF_SEPARATOR, 0, nullptr);
     const UINT commandId = HostRegisterCommand(kCommandDescription, 0, &OpenSearchDialog);
-    std::string itemText = kMenuText;
-    itemText.append(kMenuTextPadding, ' ');
-    if (g_shortcutKey.valid) itemText += g_shortcutKey.text;
-    AppendMenuA(submenu, MF_STRING, commandId, itemText.c_str());
+    char itemText[100];
+    std::snprintf(itemText, sizeof(itemText), "%s%*s%s", kMenuText, kMenuTextPadding, "",
+                  g_shortcutKey.valid ? g_shortcutKey.text : "");
+    AppendMenuA(submenu, MF_STRING, commandId, itemText);
 }
 
 bool DispatchShortcutKey(int firstValue, int keyCode, int shiftCode) {

@@ -27,8 +27,8 @@ void PluginHostTest::TearDown() {
     standin::ResetHost();
 }
 
-bool PluginHostTest::LoadPlugin() {
-    const std::string built = standin::ExecutableFolder() + "Tarnwick.dll";
+bool PluginHostTest::LoadPlugin(const char* builtName) {
+    const std::string built = standin::ExecutableFolder() + builtName;
     if (!CopyFileA(built.c_str(), dllPath.c_str(), FALSE)) return false;
     if (!plugin.Load(dllPath)) return false;
     WatchFaultsIn(plugin.module());

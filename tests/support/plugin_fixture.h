@@ -22,8 +22,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Copies the built DLL into the test's plug-in folder and loads it.
-    bool LoadPlugin();
+    // Copies the built DLL (or the named variant of it, built beside it) into
+    // the test's plug-in folder as Tarnwick.dll and loads it.
+    bool LoadPlugin(const char* builtName = "Tarnwick.dll");
     // BKC_OnStart, and BKC_OnExit plus unloading, as the host does them.
     void StartPlugin();
     void ExitAndUnload();

@@ -4,24 +4,27 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace testing_support {
 namespace {
 
 std::atomic<long> g_faults{0};
-std::atomic<HMODULE> g_watchedModule{nullptr};
+std::atomic<UINT_PTR> g_watchedStart{0};
+std::atomic<UINT_PTR> g_watchedEnd{0};
 
+// The module's address range as it was loaded: a call into its code after
+// it was unmapped (a hook or window procedure left behind) faults there too.
 LONG CALLBACK CountFault(EXCEPTION_POINTERS* info) {
-    HMODULE module = g_watchedModule.load();
-    if (!module || !info || !info->ExceptionRecord) return EXCEPTION_CONTINUE_SEARCH;
+    if (!info || !info->ExceptionRecord) return EXCEPTION_CONTINUE_SEARCH;
     const DWORD code = info->ExceptionRecord->ExceptionCode;
     if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_STACK_OVERFLOW &&
         code != EXCEPTION_ILLEGAL_INSTRUCTION && code != EXCEPTION_INT_DIVIDE_BY_ZERO)
         return EXCEPTION_CONTINUE_SEARCH;
-    HMODULE faulting = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       static_cast<LPCSTR>(info->ExceptionRecord->ExceptionAddress), &faulting);
-    if (faulting == module) ++g_faults;
+    const auto address = reinterpret_cast<UINT_PTR>(info->ExceptionRecord->ExceptionAddress);
+    if (address >= g_watchedStart.load() && address < g_watchedEnd.load()) ++g_faults;
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -203,7 +206,12 @@ std::vector<std::string> ComboBoxItems(HWND box) {
 
 void WatchFaultsIn(HMODULE module) {
     static bool installed = false;
-    g_watchedModule = module;
+    const auto start = reinterpret_cast<UINT_PTR>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+    const auto* nt = module ? reinterpret_cast<const IMAGE_NT_HEADERS*>(start + dos->e_lfanew) : nullptr;
+    g_watchedEnd = 0;
+    g_watchedStart = start;
+    g_watchedEnd = nt ? start + nt->OptionalHeader.SizeOfImage : 0;
     if (!installed) {
         AddVectoredExceptionHandler(1, CountFault);
         installed = true;
@@ -286,6 +294,115 @@ HWND FindThreadWindow(const char* caption) {
     CaptionSearch search{caption, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), &MatchCaption, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+namespace {
+
+constexpr char kProbeVariable[] = "TARNWICK_MUTEX_PROBE";
+
+HANDLE ProbeEvent(const std::string& prefix, const char* what) {
+    return CreateEventA(nullptr, FALSE, FALSE, (prefix + "-" + what).c_str());
+}
+
+bool FolderListMutexFree(DWORD milliseconds) {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kFolderListMutexName);
+    if (!mutex) return true;
+    // Abandoned means a thread ended while owning it: not free.
+    const bool got = WaitForSingleObject(mutex, milliseconds) == WAIT_OBJECT_0;
+    if (got) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return got;
+}
+
+bool SearchDialogMutexAbsent() {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kSearchDialogMutexName);
+    if (mutex) CloseHandle(mutex);
+    return mutex == nullptr;
+}
+
+// The probe process: this test program started again with the variable set
+// runs only this loop (a static object's constructor), never its tests.
+struct ProbeProcessEntry {
+    ProbeProcessEntry() {
+        char prefix[200] = "";
+        if (!GetEnvironmentVariableA(kProbeVariable, prefix, sizeof(prefix))) return;
+        HANDLE keep = CreateMutexA(nullptr, FALSE, kFolderListMutexName);
+        HANDLE request = ProbeEvent(prefix, "request");
+        HANDLE answerFree = ProbeEvent(prefix, "free");
+        HANDLE answerHeld = ProbeEvent(prefix, "held");
+        HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, std::strtoul(std::strchr(prefix, '-') + 1, nullptr, 10));
+        const HANDLE waits[2] = {request, parent};
+        while (WaitForMultipleObjects(parent ? 2 : 1, waits, FALSE, 600000) == WAIT_OBJECT_0) {
+            const bool free = FolderListMutexFree(3000) && SearchDialogMutexAbsent();
+            SetEvent(free ? answerFree : answerHeld);
+        }
+        (void)keep;
+        ExitProcess(0);
+    }
+};
+ProbeProcessEntry g_probeProcessEntry;
+
+}  // namespace
+
+bool NamedMutexesFreeToOtherThread(DWORD milliseconds) {
+    struct Probe {
+        DWORD milliseconds;
+        bool free;
+    } probe{milliseconds, false};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID raw) -> DWORD {
+            auto* p = static_cast<Probe*>(raw);
+            p->free = FolderListMutexFree(p->milliseconds) && SearchDialogMutexAbsent();
+            return 0;
+        },
+        &probe, 0, nullptr);
+    if (!thread) return false;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return probe.free;
+}
+
+OtherProcessProbe::OtherProcessProbe() {
+    static std::atomic<unsigned> counter{0};
+    prefix_ = "TarnwickProbe-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    request_ = ProbeEvent(prefix_, "request");
+    free_ = ProbeEvent(prefix_, "free");
+    held_ = ProbeEvent(prefix_, "held");
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof(self));
+    std::string commandLine = std::string("\"") + self + "\" --gtest_list_tests";
+    SetEnvironmentVariableA(kProbeVariable, prefix_.c_str());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const BOOL created =
+        CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    SetEnvironmentVariableA(kProbeVariable, nullptr);
+    if (!created) return;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+}
+
+OtherProcessProbe::~OtherProcessProbe() {
+    if (process_) {
+        TerminateProcess(process_, 0);
+        WaitForSingleObject(process_, 5000);
+        CloseHandle(process_);
+    }
+    for (HANDLE event : {request_, free_, held_}) {
+        if (event) CloseHandle(event);
+    }
+}
+
+bool OtherProcessProbe::NamedMutexesFree() {
+    if (!process_) return false;
+    SetEvent(request_);
+    const HANDLE answers[2] = {free_, held_};
+    return WaitForMultipleObjects(2, answers, FALSE, 20000) == WAIT_OBJECT_0;
 }
 
 }  // namespace testing_support

@@ -70,7 +70,8 @@ std::vector<std::pair<std::string, std::string>> ListViewRows(HWND list);
 std::vector<std::string> ComboBoxItems(HWND box);
 
 // Counts access violations and other faults whose address lies inside the
-// given module (Wine swallows some faults in hooks and callbacks).
+// given module's range as loaded, also once it is unmapped (Wine swallows
+// some faults in hooks and callbacks).
 void WatchFaultsIn(HMODULE module);
 long FaultsSeen();
 
@@ -91,5 +92,37 @@ struct ResourceCounts {
     SIZE_T privateBytes = 0;
 };
 ResourceCounts CountResources();
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+constexpr char kFolderListMutexName[] = "Tarnwick Mutex for Folder List Making";
+constexpr char kSearchDialogMutexName[] = "Tarnwick Mutex for Multiple Dialog Supression";
+
+// Both named mutexes as another thread of this process finds them: the
+// folder-list mutex absent or obtained within the given time, the dialog
+// mutex (a flag of a shown dialog) absent.
+bool NamedMutexesFreeToOtherThread(DWORD milliseconds = 3000);
+
+// A second process that keeps the folder-list mutex in existence, as a second
+// host running the plug-in does (so that an owner left behind shows), and
+// answers whether both named mutexes are free to it.
+class OtherProcessProbe {
+public:
+    OtherProcessProbe();
+    ~OtherProcessProbe();
+    OtherProcessProbe(const OtherProcessProbe&) = delete;
+    OtherProcessProbe& operator=(const OtherProcessProbe&) = delete;
+    bool started() const { return process_ != nullptr; }
+    bool NamedMutexesFree();
+
+private:
+    std::string prefix_;
+    HANDLE process_ = nullptr;
+    HANDLE request_ = nullptr;
+    HANDLE free_ = nullptr;
+    HANDLE held_ = nullptr;
+};
 
 }  // namespace testing_support

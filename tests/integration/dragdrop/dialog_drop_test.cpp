@@ -221,7 +221,8 @@ TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) 
 
 // What OLE's drag loop does with the target it holds, whatever its own
 // implementation: the calls after an exit and unload reach a target that
-// answers "no drop", and its last release gives the plug-in's code back.
+// answers "no drop", and its last release gives the plug-in's code back once
+// the releasing thread has returned to its message loop.
 TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
     auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
     ASSERT_NE(nullptr, target);
@@ -245,6 +246,11 @@ TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
     EXPECT_EQ(S_OK, target->DragLeave());
     target->Release();
+    // Until the releasing thread is back in a message loop it may still be
+    // inside the plug-in's code (descheduled on its way out of Release): no
+    // time limit may unmap it meanwhile.
+    Sleep(1500);
+    EXPECT_TRUE(GetModuleHandleA(dllPath.c_str())) << "unmapped while the releasing thread had not come back";
     EXPECT_TRUE(standin::Host().CallsTo("BKA_MoveSelectedMessages").empty());
     EXPECT_TRUE(testing_support::PumpUntil([&] { return !GetModuleHandleA(dllPath.c_str()); }, 5000));
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());

@@ -110,3 +110,46 @@ TEST_F(ShutdownMomentsFuzz, ExitAndUnloadAtAnyMomentLeaveTheHostRunning) {
         if (HasFailure()) break;
     }
 }
+
+// Exit gives back what a showing of the dialog holds, whatever the settings:
+// a second host process keeps the folder-list mutex in existence, and an
+// owner left behind would make its next dialog, its builds and its exit wait
+// for the first host's thread.
+struct ExitCase {
+    const char* deleteCache;
+    bool opened;
+    bool shownAtExit;
+};
+
+class ExitGivesTheMutexesBack : public PluginHostTest, public ::testing::WithParamInterface<ExitCase> {
+protected:
+    HWND Dialog() const { return testing_support::FindThreadWindow(kCaption); }
+};
+
+TEST_P(ExitGivesTheMutexesBack, ToAnotherThreadAndAnotherProcess) {
+    testing_support::OtherProcessProbe secondHost;
+    ASSERT_TRUE(secondHost.started());
+    WriteIni(std::string("[Config]\r\nUseUpateThread=0\r\nDeleteCache=") + GetParam().deleteCache + "\r\n");
+    StartPlugin();
+    HMENU menu = testing_support::MakeHostMenu();
+    plugin.OnMenuInit(nullptr, menu, 0);
+    if (GetParam().opened) {
+        ASSERT_EQ(1, plugin.OnKeyDispatch(nullptr, 'F', 96));
+        ASSERT_TRUE(testing_support::PumpUntil([&] { return Dialog() && IsWindowVisible(Dialog()); }, 10000));
+        if (!GetParam().shownAtExit) {
+            PostMessageA(Dialog(), WM_CLOSE, 0, 0);
+            ASSERT_TRUE(testing_support::PumpUntil([&] { return !IsWindowVisible(Dialog()); }, 5000));
+        }
+    }
+    ExitAndUnload();
+    DestroyMenu(menu);
+    EXPECT_EQ(nullptr, Dialog());
+    EXPECT_TRUE(testing_support::NamedMutexesFreeToOtherThread());
+    EXPECT_TRUE(secondHost.NamedMutexesFree());
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ExitGivesTheMutexesBack,
+                         ::testing::Values(ExitCase{"0", true, true}, ExitCase{"1", true, true},
+                                           ExitCase{"0", true, false}, ExitCase{"1", true, false},
+                                           ExitCase{"1", false, false}));

@@ -17,18 +17,6 @@ constexpr char kFreshIni[] =
     "Column0=0\r\n"
     "Column1=0\r\n";
 
-struct MutexProbe {
-    HANDLE mutex;
-    DWORD result;
-};
-
-// A thread procedure is stdcall on 32-bit: a named function, not a lambda.
-DWORD WINAPI TakeProbedMutex(LPVOID raw) {
-    auto* probe = static_cast<MutexProbe*>(raw);
-    probe->result = WaitForSingleObject(probe->mutex, 2000);
-    if (probe->result == WAIT_OBJECT_0) ReleaseMutex(probe->mutex);
-    return 0;
-}
 
 }  // namespace
 
@@ -114,19 +102,3 @@ TEST_P(HostVersionTest, HostWithSetStatusLoadsWhateverItsVersion) {
 INSTANTIATE_TEST_SUITE_P(Versions, HostVersionTest,
                          ::testing::Values(VersionCase{"2.00.05", true}, VersionCase{"2.00.06", true},
                                            VersionCase{"10.00.00", true}, VersionCase{"", true}));
-
-TEST_F(SpineTest, ExitWithDeleteCacheGivesTheFolderListMutexBack) {
-    WriteIni("[Config]\r\nDeleteCache=1\r\nUseUpateThread=0\r\n");
-    StartPlugin();
-    // As a second process running the plug-in holds it.
-    HANDLE shared = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Tarnwick Mutex for Folder List Making");
-    ASSERT_NE(nullptr, shared);
-    ExitAndUnload();
-    MutexProbe probe{shared, WAIT_FAILED};
-    HANDLE thread = CreateThread(nullptr, 0, TakeProbedMutex, &probe, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    CloseHandle(shared);
-    EXPECT_EQ(WAIT_OBJECT_0, probe.result);
-}

@@ -265,6 +265,32 @@ TEST_F(CatalogueTest, ListFilesNamingTheSameFolderManyTimesOverEndInBoundedTime)
     EXPECT_EQ(first, list);
 }
 
+TEST_F(CatalogueTest, ListFileBeyondWhatAWalkCanUseIsReadUpToThatAndTheRestIsNotThere) {
+    // 100,000 folders of at most 260 bytes a line: 26,000,000 bytes. Past
+    // them (a sparse run of NULs, one line) comes a line that is not read.
+    constexpr LONGLONG kWalkCanUse = 26000000;
+    Dirs({"MB1\\A", "MB1\\Beyond"});
+    WriteList("MB1\\A\\", "");
+    WriteList("MB1\\Beyond\\", "");
+    HANDLE file = CreateFileA((data + "MB1\\Folder.lst").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, "A\r\n", 3, &written, nullptr);
+    LARGE_INTEGER at{};
+    at.QuadPart = 3 + kWalkCanUse;
+    SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+    WriteFile(file, "\nBeyond\r\n", 9, &written, nullptr);
+    CloseHandle(file);
+
+    Build();
+    EXPECT_EQ(std::vector<std::string>{"MB1\\A\\"}, Ids());
+    tarnwick::DeleteFolderListFilesIn(data, std::string(), std::string());
+    EXPECT_FALSE(HasList("MB1\\"));
+    EXPECT_FALSE(HasList("MB1\\A\\"));
+    EXPECT_TRUE(HasList("MB1\\Beyond\\")) << "the deletion followed a line past what it reads";
+}
+
 TEST_F(CatalogueTest, DisplayNameShorterThanTheMailboxsGivesAnEmptyPath) {
     Dirs({"MB1\\Work"});
     standin::Host().displayNameOverride = [](const std::string& id) -> std::string {

@@ -2,15 +2,22 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 namespace dialog_test {
 namespace {
 
 tarnwick::FolderList g_current;
 tarnwick::FolderList g_next;
 int g_builds = 0;  // reset per test
+bool g_failNextBuild = false;
 
 tarnwick::FolderList* TestFolders() noexcept { return &g_current; }
 void TestBuild() {
+    if (g_failNextBuild) {
+        g_failNextBuild = false;
+        throw std::bad_alloc();
+    }
     g_current = g_next;
     ++g_builds;
 }
@@ -38,6 +45,7 @@ tarnwick::FolderRecord Folder(const std::string& name, const std::string& path) 
 tarnwick::FolderList& CurrentCatalogue() { return g_current; }
 tarnwick::FolderList& NextCatalogue() { return g_next; }
 int BuildCount() { return g_builds; }
+void FailNextBuild() { g_failNextBuild = true; }
 
 void SearchDialogTest::SetUp() {
     standin::ResetHost();
@@ -50,6 +58,7 @@ void SearchDialogTest::SetUp() {
     tarnwick::ReadPluginConfig();
     tarnwick::CreateFolderListMutex();
     g_builds = 0;
+    g_failNextBuild = false;
     tarnwick::DialogFolderSource() = tarnwick::FolderSource{&TestFolders, &TestBuild, &TestMutex};
     NextCatalogue() = {Folder("受信箱", "受信箱"), Folder("Work", "Work"), Folder("Plans", "Work/Plans"),
                        Folder("plan b", "Work/plan b"), Folder("Planb", "Planb"), Folder("Archive", "Archive")};

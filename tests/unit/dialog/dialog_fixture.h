@@ -31,6 +31,8 @@ tarnwick::FolderRecord Folder(const std::string& name, const std::string& path);
 tarnwick::FolderList& CurrentCatalogue();
 tarnwick::FolderList& NextCatalogue();
 int BuildCount();
+// The next build throws std::bad_alloc, as one that runs out of memory.
+void FailNextBuild();
 
 class SearchDialogTest : public ::testing::Test {
 protected:

@@ -198,6 +198,23 @@ TEST_F(SearchDialogTest, FailedCreationLetsALaterRequestOpenTheDialog) {
     EXPECT_TRUE(IsWindowVisible(Dialog()));
 }
 
+TEST_F(SearchDialogTest, AShowingWhoseBuildRunsOutOfMemoryGivesItsLocksBackAndTheNextOpens) {
+    // At the first creation, then at a re-show.
+    for (int showing = 0; showing < 2; ++showing) {
+        FailNextBuild();
+        Open();
+        ASSERT_TRUE(tarnwick::SearchDialogExists()) << "showing " << showing;
+        EXPECT_FALSE(IsWindowVisible(Dialog())) << "showing " << showing;
+        EXPECT_FALSE(SearchDialogMutexExists()) << "showing " << showing;
+        EXPECT_TRUE(OtherThreadCanTakeFolderListMutex()) << "showing " << showing;
+        Open();
+        EXPECT_TRUE(IsWindowVisible(Dialog())) << "showing " << showing;
+        EXPECT_EQ(kAllRows, Rows()) << "showing " << showing;
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(OtherThreadCanTakeFolderListMutex()) << "showing " << showing;
+    }
+}
+
 TEST_F(SearchDialogTest, DestroyRemovesTheWindowAndTheHook) {
     Open();
     HWND dialog = Dialog();
