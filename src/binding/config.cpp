@@ -67,33 +67,48 @@ void WriteIniInt(const char* section, const char* key, int value) {
     WriteIniString(section, key, text);
 }
 
+namespace {
+
+template <typename Record>
+struct IntKey {
+    const char* name;
+    int defaultValue;
+    int Record::*field;
+};
+
+// File order: [Window] then [Config], as the INI has always been read.
+constexpr IntKey<WindowSettings> kWindowKeys[] = {
+    {"Width", 0, &WindowSettings::width},
+    {"Height", 0, &WindowSettings::height},
+    {"Column0", 0, &WindowSettings::column0},
+    {"Column1", 0, &WindowSettings::column1},
+};
+
+constexpr IntKey<PluginConfig> kConfigKeys[] = {
+    {"UseCache", 0, &PluginConfig::useCache},
+    {"DeleteCache", 0, &PluginConfig::deleteCache},
+    {"UseUpateThread", 1, &PluginConfig::useUpdateThread},
+    {"FirstWaitingTime", 10, &PluginConfig::firstWaitingTime},
+    {"UpdateInterval", 60, &PluginConfig::updateInterval},
+    {"DialogMode", 0, &PluginConfig::dialogMode},
+    {"ModalDialog", 0, &PluginConfig::modalDialog},
+    {"HistoryMax", 15, &PluginConfig::historyMax},
+    {"MatchWords", 0, &PluginConfig::matchWords},
+    {"MatchPath", 0, &PluginConfig::matchPath},
+    {"RankMatches", 0, &PluginConfig::rankMatches},
+    {"MoveKeys", 0, &PluginConfig::moveKeys},
+    {"InstantOpen", 0, &PluginConfig::instantOpen},
+};
+
+}  // namespace
+
 void ReadPluginConfig() {
-    PluginConfig& c = g_config;
-    c.window.width = ReadIniInt("Window", "Width", 0);
-    c.window.height = ReadIniInt("Window", "Height", 0);
-    c.window.column0 = ReadIniInt("Window", "Column0", 0);
-    c.window.column1 = ReadIniInt("Window", "Column1", 0);
-    c.useCache = ReadIniInt("Config", "UseCache", 0);
-    c.deleteCache = ReadIniInt("Config", "DeleteCache", 0);
-    c.useUpdateThread = ReadIniInt("Config", "UseUpateThread", 1);
-    c.firstWaitingTime = ReadIniInt("Config", "FirstWaitingTime", 10);
-    c.updateInterval = ReadIniInt("Config", "UpdateInterval", 60);
-    c.dialogMode = ReadIniInt("Config", "DialogMode", 0);
-    c.modalDialog = ReadIniInt("Config", "ModalDialog", 0);
-    c.historyMax = ReadIniInt("Config", "HistoryMax", 15);
-    c.matchWords = ReadIniInt("Config", "MatchWords", 0);
-    c.matchPath = ReadIniInt("Config", "MatchPath", 0);
-    c.rankMatches = ReadIniInt("Config", "RankMatches", 0);
-    c.moveKeys = ReadIniInt("Config", "MoveKeys", 0);
-    c.instantOpen = ReadIniInt("Config", "InstantOpen", 0);
+    for (const auto& key : kWindowKeys) g_config.window.*key.field = ReadIniInt("Window", key.name, key.defaultValue);
+    for (const auto& key : kConfigKeys) g_config.*key.field = ReadIniInt("Config", key.name, key.defaultValue);
 }
 
 void WriteWindowSettings() {
-    const WindowSettings& w = g_config.window;
-    WriteIniInt("Window", "Width", w.width);
-    WriteIniInt("Window", "Height", w.height);
-    WriteIniInt("Window", "Column0", w.column0);
-    WriteIniInt("Window", "Column1", w.column1);
+    for (const auto& key : kWindowKeys) WriteIniInt("Window", key.name, g_config.window.*key.field);
 }
 
 }  // namespace tarnwick

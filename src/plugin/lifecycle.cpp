@@ -10,10 +10,13 @@
 namespace tarnwick {
 namespace {
 
-void DeleteListFilesHoldingTheMutex(bool updateThreadEnded) {
-    // Closing the handle would not give the mutex back: another process
-    // running the plug-in shares it and would wait until this thread ends.
-    const HeldMutex held = WaitForMutex(FolderListMutex(), updateThreadEnded ? INFINITE : kUpdateThreadStopMilliseconds);
+void DeleteListFilesHoldingTheMutex() {
+    // Another process's dialog holds the list for as long as it is shown:
+    // the mail client's exit must not wait for that. Files left behind are
+    // still valid lists, and a later exit deletes them. The mutex goes back
+    // afterwards: closing the handle would not release it, and another
+    // process running the plug-in would wait until this thread ends.
+    const HeldMutex held = WaitForMutex(FolderListMutex(), kUpdateThreadStopMilliseconds);
     if (held) DeleteFolderListFiles(std::string(), std::string());
 }
 
@@ -37,12 +40,12 @@ void StartPlugin() {
 void ExitPlugin() noexcept {
     // A thread that did not end in time keeps its own list and mutex
     // references, but may still hold the mutex for a while.
-    const bool updateThreadEnded = StopBackgroundBuilders();
+    StopBackgroundBuilders();
     DestroyFolderList();
     RunStep(&WriteShortcutKeyText);
     RunStep(&WriteWindowSettings);
     if (SearchDialogExists()) RunStep(&SaveSearchHistory);
-    if (Config().deleteCache != 0) RunStep([&] { DeleteListFilesHoldingTheMutex(updateThreadEnded); });
+    if (Config().deleteCache != 0) RunStep(&DeleteListFilesHoldingTheMutex);
     // A dialog shown at exit owns both mutexes; they go back before the
     // handle is closed, or the owner would stay recorded for other processes.
     EndSearchDialogShowing();

@@ -347,24 +347,35 @@ ProbeProcessEntry g_probeProcessEntry;
 
 }  // namespace
 
-bool NamedMutexesFreeToOtherThread(DWORD milliseconds) {
-    struct Probe {
-        DWORD milliseconds;
-        bool free;
-    } probe{milliseconds, false};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID raw) -> DWORD {
-            auto* p = static_cast<Probe*>(raw);
-            p->free = FolderListMutexFree(p->milliseconds) && SearchDialogMutexAbsent();
-            return 0;
-        },
-        &probe, 0, nullptr);
+namespace {
+
+struct ThreadProbe {
+    DWORD milliseconds;
+    bool folderListOnly;
+    bool free;
+};
+
+// A thread procedure is stdcall on 32-bit: a named function, not a lambda.
+DWORD WINAPI RunThreadProbe(LPVOID raw) {
+    auto* p = static_cast<ThreadProbe*>(raw);
+    p->free = FolderListMutexFree(p->milliseconds) && (p->folderListOnly || SearchDialogMutexAbsent());
+    return 0;
+}
+
+bool ProbeFromOtherThread(DWORD milliseconds, bool folderListOnly) {
+    ThreadProbe probe{milliseconds, folderListOnly, false};
+    HANDLE thread = CreateThread(nullptr, 0, &RunThreadProbe, &probe, 0, nullptr);
     if (!thread) return false;
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     return probe.free;
 }
+
+}  // namespace
+
+bool NamedMutexesFreeToOtherThread(DWORD milliseconds) { return ProbeFromOtherThread(milliseconds, false); }
+
+bool FolderListMutexFreeToOtherThread(DWORD milliseconds) { return ProbeFromOtherThread(milliseconds, true); }
 
 OtherProcessProbe::OtherProcessProbe() {
     static std::atomic<unsigned> counter{0};

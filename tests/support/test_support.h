@@ -104,6 +104,8 @@ constexpr char kSearchDialogMutexName[] = "Tarnwick Mutex for Multiple Dialog Su
 // folder-list mutex absent or obtained within the given time, the dialog
 // mutex (a flag of a shown dialog) absent.
 bool NamedMutexesFreeToOtherThread(DWORD milliseconds = 3000);
+// The folder-list mutex alone, as another thread of this process finds it.
+bool FolderListMutexFreeToOtherThread(DWORD milliseconds);
 
 // A second process that keeps the folder-list mutex in existence, as a second
 // host running the plug-in does (so that an owner left behind shows), and

@@ -257,25 +257,6 @@ namespace {
 
 constexpr char kInstantIni[] = "[Config]\r\nUseUpateThread=0\r\nInstantOpen=1\r\n";
 
-DWORD WINAPI TryFolderListMutex(void*) {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Tarnwick Mutex for Folder List Making");
-    if (!mutex) return WAIT_FAILED;
-    const DWORD result = WaitForSingleObject(mutex, 0);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(mutex);
-    CloseHandle(mutex);
-    return result;
-}
-
-// Asked from a thread of its own: this thread may own the mutex itself.
-bool FolderListMutexIsFree() {
-    HANDLE thread = CreateThread(nullptr, 0, &TryFolderListMutex, nullptr, 0, nullptr);
-    WaitForSingleObject(thread, 5000);
-    DWORD result = WAIT_TIMEOUT;
-    GetExitCodeThread(thread, &result);
-    CloseHandle(thread);
-    return result == WAIT_OBJECT_0;
-}
-
 }  // namespace
 
 class InstantOpenHostTest : public SearchDialogHostTest {
@@ -284,7 +265,10 @@ protected:
     // folder list back; its refresh, if any, has been handled.
     bool WaitForTheOpeningsRebuild(long textCallsBefore) {
         const bool ended = testing_support::PumpUntil(
-            [&] { return standin::Host().textCallsStarted.load() > textCallsBefore && FolderListMutexIsFree(); },
+            [&] {
+                return standin::Host().textCallsStarted.load() > textCallsBefore &&
+                       testing_support::FolderListMutexFreeToOtherThread(0);
+            },
             30000);
         Pump(300);
         return ended;
@@ -309,7 +293,7 @@ TEST_F(InstantOpenHostTest, OpeningShowsTheLastCatalogueAtOnceWhileAHostThatAnsw
 
     ASSERT_TRUE(testing_support::PumpUntil([&] { return Rows().size() == 2; }, 30000)) << "no refresh";
     EXPECT_EQ("a", BoxText());
-    EXPECT_TRUE(FolderListMutexIsFree()) << "the showing holds the folder list";
+    EXPECT_TRUE(testing_support::FolderListMutexFreeToOtherThread(0)) << "the showing holds the folder list";
     standin::Host().delayMilliseconds = 0;
     ExitAndUnload();
     EXPECT_EQ(0L, testing_support::FaultsSeen());

@@ -153,3 +153,50 @@ INSTANTIATE_TEST_SUITE_P(Settings, ExitGivesTheMutexesBack,
                          ::testing::Values(ExitCase{"0", true, true}, ExitCase{"1", true, true},
                                            ExitCase{"0", true, false}, ExitCase{"1", true, false},
                                            ExitCase{"1", false, false}));
+
+namespace {
+
+struct ListHolder {
+    HANDLE held;
+    HANDLE release;
+};
+
+// Another host's shown dialog, as far as the folder-list mutex goes.
+DWORD WINAPI HoldFolderListUntilReleased(LPVOID parameter) {
+    auto* holder = static_cast<ListHolder*>(parameter);
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, testing_support::kFolderListMutexName);
+    if (!mutex) return 1;
+    WaitForSingleObject(mutex, INFINITE);
+    SetEvent(holder->held);
+    // Bounded, so that an exit that waits without limit fails the test.
+    WaitForSingleObject(holder->release, 30000);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
+}
+
+}  // namespace
+
+class ExitBesideAShownDialog : public PluginHostTest {};
+
+TEST_F(ExitBesideAShownDialog, DeleteCacheDoesNotWaitForItAndLeavesTheListFiles) {
+    testing_support::MakeDirs(dataFolder, "MB1\\Work");
+    const std::string listFile = dataFolder + "MB1\\Work\\Folder.lst";
+    testing_support::WriteFileBytes(listFile, "Work\r\n");
+    WriteIni("[Config]\r\nUseUpateThread=0\r\nDeleteCache=1\r\n");
+    StartPlugin();
+    ListHolder holder{CreateEventA(nullptr, TRUE, FALSE, nullptr), CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE thread = CreateThread(nullptr, 0, HoldFolderListUntilReleased, &holder, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.held, 10000));
+    const DWORD start = GetTickCount();
+    ExitAndUnload();
+    const DWORD elapsed = GetTickCount() - start;
+    SetEvent(holder.release);
+    WaitForSingleObject(thread, INFINITE);
+    for (HANDLE handle : {thread, holder.held, holder.release}) CloseHandle(handle);
+    EXPECT_LT(elapsed, 15000u) << "the exit waited for the other holder";
+    EXPECT_TRUE(testing_support::FileExists(listFile)) << "deleted while another process held the list";
+    EXPECT_TRUE(testing_support::NamedMutexesFreeToOtherThread());
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+}

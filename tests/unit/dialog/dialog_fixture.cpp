@@ -1,5 +1,7 @@
 #include "dialog_fixture.h"
 
+#include "support/test_support.h"
+
 #include <commctrl.h>
 
 #include <new>
@@ -22,14 +24,6 @@ void TestBuild() {
     ++g_builds;
 }
 HANDLE TestMutex() noexcept { return tarnwick::FolderListMutex(); }
-
-// Other test processes running the plug-in's code share the named mutex and
-// may hold it for a moment; this thread's own hold would last.
-DWORD WINAPI TryFolderListMutex(void*) {
-    const DWORD result = WaitForSingleObject(tarnwick::FolderListMutex(), 5000);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(tarnwick::FolderListMutex());
-    return result;
-}
 
 }  // namespace
 
@@ -192,12 +186,7 @@ int SearchDialogTest::HeaderFormat(int column) const {
 }
 
 bool SearchDialogTest::OtherThreadCanTakeFolderListMutex() const {
-    HANDLE thread = CreateThread(nullptr, 0, &TryFolderListMutex, nullptr, 0, nullptr);
-    WaitForSingleObject(thread, 5000);
-    DWORD result = WAIT_TIMEOUT;
-    GetExitCodeThread(thread, &result);
-    CloseHandle(thread);
-    return result == WAIT_OBJECT_0;
+    return testing_support::FolderListMutexFreeToOtherThread(5000);
 }
 
 bool SearchDialogTest::SearchDialogMutexExists() {
