@@ -126,7 +126,7 @@ run_emulated() {  # private|machine
     exit 2
   fi
   local status=0
-  run_tests_in_wine || status=$?
+  run_tests_in_wine "$@" || status=$?
   remove_i386
   return "${status}"
 }

@@ -4,6 +4,9 @@
 // The plug-in has no C allocation calls of its own (no malloc, calloc,
 // realloc or strdup in src/), so operator new is its one allocation path.
 #include <windows.h>
+#if defined(__GNUC__) && defined(__i386__)
+#include <unwind.h>
+#endif
 
 #include <atomic>
 #include <cstdint>
@@ -17,11 +20,46 @@ std::atomic<long> g_failAt{0};       // 0: no failure
 std::atomic<long> g_injected{0};
 std::atomic<std::uint64_t> g_injectedSite{0};
 
+// Deep enough that the same function reached by different paths counts
+// as different sites.
+constexpr USHORT kFrames = 16;
+
+#if defined(__GNUC__) && defined(__i386__)
+struct StackWalk {
+    void** frames;
+    USHORT count;
+    int skip;
+};
+
+_Unwind_Reason_Code VisitFrame(_Unwind_Context* context, void* raw) {
+    auto* walk = static_cast<StackWalk*>(raw);
+    if (walk->skip > 0) {
+        --walk->skip;
+        return _URC_NO_REASON;
+    }
+    if (walk->count == kFrames) return _URC_END_OF_STACK;
+    walk->frames[walk->count++] = reinterpret_cast<void*>(_Unwind_GetIP(context));
+    return _URC_NO_REASON;
+}
+#endif
+
+USHORT CaptureCallers(void** frames) noexcept {
+#if defined(__GNUC__) && defined(__i386__)
+    // The 32-bit walk of Windows follows frame pointers, which this build
+    // omits, and stops after a frame or two; the unwinder reads the tables.
+    StackWalk walk{frames, 0, 2};
+    _Unwind_Backtrace(&VisitFrame, &walk);
+    return walk.count;
+#else
+    return RtlCaptureStackBackTrace(2, kFrames, frames, nullptr);
+#endif
+}
+
 // The failing allocation's call stack (module-relative return addresses),
 // hashed, so that a campaign can count the distinct sites it reached.
 std::uint64_t CallStackHash() noexcept {
-    void* frames[8] = {};
-    const USHORT count = RtlCaptureStackBackTrace(2, 8, frames, nullptr);
+    void* frames[kFrames] = {};
+    const USHORT count = CaptureCallers(frames);
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&CallStackHash), &self);
