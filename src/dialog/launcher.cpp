@@ -77,10 +77,7 @@ void OpenSearchDialogImpl(HWND window) {
     // creation does, and hides its window: else both mutexes would stay
     // owned and no later request could show the dialog.
     if (!state.prepared && state.showing) {
-        if (state.dialog) {
-            ShowWindow(state.dialog, SW_HIDE);
-            if (Config().modalDialog != 0) EnableWindow(GetParent(state.dialog), TRUE);
-        }
+        if (state.dialog) ShowWindow(state.dialog, SW_HIDE);
         EndSearchDialogShowing();
     }
 }

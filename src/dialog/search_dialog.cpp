@@ -247,6 +247,9 @@ void CloseSearchDialog(HWND dialog) {
 }
 
 void EndSearchDialogShowing() noexcept {
+    // An exit while shown destroys the dialog, which would leave a modal
+    // showing's owner, the client's main window, disabled for good.
+    if (g_state.showing && g_state.dialog) DisableOwnerIfModal(g_state.dialog, TRUE);
     g_state.showing = false;
     ReleaseShowingLocks();
 }

@@ -149,6 +149,12 @@ TEST_F(SearchDialogHostTest, DialogModeMakesTheHostsMainWindowTheOwner) {
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(IsWindowEnabled(main));
     ExitAndUnload();
+    // The client exits the plug-in while the first showing is up.
+    StartWithMenu("[Config]\r\nDialogMode=1\r\nModalDialog=1\r\n");
+    ASSERT_TRUE(PressShortcut());
+    ASSERT_FALSE(IsWindowEnabled(main));
+    ExitAndUnload();
+    EXPECT_TRUE(IsWindowEnabled(main)) << "an exit while shown left the client's window disabled";
     DestroyWindow(main);
 }
 
