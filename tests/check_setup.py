@@ -35,7 +35,9 @@ def package_lists():
 
 
 FUNCTIONS = set()  # of every script: one may call what another defined and sourced
-PREFIXES = ('!', 'exec', 'if', 'elif', 'while', 'until', 'then', 'do', 'else', 'command', 'time', 'local', 'export')
+PREFIXES = ('!', 'exec', 'if', 'elif', 'while', 'until', 'then', 'do', 'else', 'command', 'time')
+# What follows these is names and assignments, never a program.
+DECLARATIONS = ('local', 'export', 'declare', 'readonly')
 
 
 def shell_tokens(text):
@@ -97,8 +99,13 @@ class Commands:
 
     def take(self, token, following):
         punctuation = all(c in ';&|()<>\n' for c in token)
-        if self.in_array:
+        if not self.in_array and token.endswith('=') and following.startswith('('):
+            self.in_array = True  # an array's words, also after "local"
+        elif self.in_array:
             self.in_array = ')' not in token
+            # ")" and the line's end can come as one token.
+            if not self.in_array and any(c in token for c in ';&|\n'):
+                self.at_command, self.skip_to_separator = True, False
         elif punctuation:
             self.redirect = '<' in token or '>' in token
             if not self.redirect:
@@ -106,11 +113,9 @@ class Commands:
         elif self.redirect:
             self.redirect = False
         elif self.at_command and not self.skip_to_separator:
-            if token.endswith('=') and following.startswith('('):
-                self.in_array = True
-            elif re.match(r'^\w+=', token) or token in PREFIXES or token.startswith('${sudo'):
+            if re.match(r'^\w+=', token) or token in PREFIXES or token.startswith('${sudo'):
                 return
-            elif token in ('for', 'case', 'select'):
+            elif token in ('for', 'case', 'select') or token in DECLARATIONS:
                 self.skip_to_separator = True
             elif following.startswith('('):
                 FUNCTIONS.add(token)
