@@ -5,10 +5,7 @@
 #include "catalogue/worker_support.h"
 #include "common/unique_handle.h"
 
-#include <process.h>
-
 #include <atomic>
-#include <cstdint>
 #include <utility>
 
 namespace tarnwick {
@@ -97,20 +94,6 @@ void RunRequestedRebuilds(RebuildArgs& args) {
     }
 }
 
-unsigned __stdcall RebuildThreadProc(void* raw) {
-    HMODULE module = nullptr;
-    {
-        std::unique_ptr<RebuildArgs> args(static_cast<RebuildArgs*>(raw));
-        module = args->module;
-        try {
-            RunRequestedRebuilds(*args);
-        } catch (...) {
-        }
-    }
-    FreeLibraryAndExitThread(module, 0);
-    return 0;
-}
-
 bool StartRebuildThread() {
     auto control = std::make_shared<RebuildControl>();
     control->stopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -121,16 +104,9 @@ bool StartRebuildThread() {
     args->mutex = DuplicateForThread(FolderListMutex());
     args->useCache = ConfiguredCatalogueSettings().useCache;
     if (!control->stopEvent || !control->requestEvent || !args->list || !args->mutex) return false;
-    args->module = ReferenceOwnModule();
-    if (!args->module) return false;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, RebuildThreadProc, args.get(), 0, nullptr);
-    if (thread == 0) {
-        FreeLibrary(args->module);
-        return false;
-    }
-    args.release();
+    g_rebuildThread = StartModuleThread<RebuildArgs, &RunRequestedRebuilds>(args);
+    if (!g_rebuildThread) return false;
     g_rebuildControl = control;
-    g_rebuildThread.reset(reinterpret_cast<HANDLE>(thread));
     return true;
 }
 

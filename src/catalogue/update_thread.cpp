@@ -4,10 +4,6 @@
 #include "common/unique_handle.h"
 #include "binding/config.h"
 
-#include <process.h>
-
-#include <cstdint>
-
 #include <atomic>
 #include <memory>
 
@@ -60,22 +56,6 @@ void RunUpdateCycles(UpdateThreadArgs& args) {
     }
 }
 
-unsigned __stdcall UpdateThreadProc(void* raw) {
-    HMODULE module = nullptr;
-    {
-        std::unique_ptr<UpdateThreadArgs> args(static_cast<UpdateThreadArgs*>(raw));
-        module = args->module;
-        try {
-            RunUpdateCycles(*args);
-        } catch (...) {
-        }
-    }
-    // The host may have unloaded the plug-in already; the thread's own
-    // reference keeps this code mapped until here.
-    FreeLibraryAndExitThread(module, 0);
-    return 0;
-}
-
 }  // namespace
 
 void StartUpdateThread() {
@@ -92,17 +72,8 @@ void StartUpdateThread() {
     args->intervalMilliseconds = static_cast<DWORD>(config.updateInterval) * 1000u;
     args->useCache = config.useCache != 0;
     args->publishSnapshots = config.instantOpen != 0;
-    args->module = ReferenceOwnModule();
-    if (!args->module) return;
-
-    const uintptr_t thread = _beginthreadex(nullptr, 0, UpdateThreadProc, args.get(), 0, nullptr);
-    if (thread == 0) {
-        FreeLibrary(args->module);
-        return;
-    }
-    args.release();
-    g_control = control;
-    g_thread.reset(reinterpret_cast<HANDLE>(thread));
+    g_thread = StartModuleThread<UpdateThreadArgs, &RunUpdateCycles>(args);
+    if (g_thread) g_control = control;
 }
 
 bool StopUpdateThread(DWORD timeoutMilliseconds) noexcept {
