@@ -6,6 +6,7 @@
 #include "binding/config.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarnwick {
 namespace {
@@ -132,13 +133,24 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
     return kRankRest;
 }
 
-void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize) {
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize) {
     g_rowRanks.clear();
     if (!matcher.Ranks()) return;
     g_rowRanks.assign(listSize, kRankRest);
-    for (std::size_t position : positions) g_rowRanks[position] = matcher.RankOf(position);
+    for (RowPosition position : positions) g_rowRanks[position] = matcher.RankOf(position);
     std::stable_sort(positions.begin(), positions.end(),
-                     [](std::size_t a, std::size_t b) { return g_rowRanks[a] < g_rowRanks[b]; });
+                     [](RowPosition a, RowPosition b) { return g_rowRanks[a] < g_rowRanks[b]; });
+}
+
+bool QueryNarrows(const std::string& previous, const char* next) noexcept {
+    if (!next) return false;
+    const std::size_t length = previous.size();
+    if (std::strncmp(previous.c_str(), next, length) != 0) return false;
+    // The previous query must end where a character of next ends: a lead
+    // byte that was a character of its own may begin one with what follows.
+    std::size_t at = 0;
+    while (at < length) at += MbcsCharLength(next + at);
+    return at == length;
 }
 
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {

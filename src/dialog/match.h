@@ -9,15 +9,24 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
 
+// A row's record as its position in the list the rows point into: four bytes
+// a row in either build.
+using RowPosition = std::uint32_t;
+
 struct MatchSettings {
     bool words = false;
     bool path = false;
     bool rank = false;
+
+    bool operator==(const MatchSettings& other) const noexcept {
+        return words == other.words && path == other.path && rank == other.rank;
+    }
 };
 MatchSettings MatchSettingsFromConfig() noexcept;
 
@@ -53,7 +62,12 @@ private:
 // Puts the matching positions into rank order (each group in catalogue
 // order) and keeps the ranks for CompareUnsortedRows; without ranking it
 // forgets them and leaves the order as it is.
-void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize);
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize);
+
+// Whether every folder that next matches also matches previous (both
+// upper-cased queries), so that a fill for next need test only the matches
+// of previous: next extends previous by whole characters.
+bool QueryNarrows(const std::string& previous, const char* next) noexcept;
 
 // The order of unsorted rows, by their item data: ranked order while the
 // rows are ranked, catalogue order otherwise.
