@@ -95,7 +95,10 @@ protected:
     HWND box = nullptr;
 };
 
-TEST_F(DialogDropTest, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
+using DialogDropModes = testing_support::InBothListModes<DialogDropTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DialogDropModes, testing_support::ListModes(), testing_support::ListModeName);
+
+TEST_P(DialogDropModes, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
     Type("plan");
     const std::vector<std::string> rows = RowNames();
     ASSERT_EQ(2u, rows.size());
@@ -121,7 +124,7 @@ TEST_F(DialogDropTest, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) 
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
 }
 
-TEST_F(DialogDropTest, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
+TEST_P(DialogDropModes, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
     Type("plan");
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
@@ -132,7 +135,7 @@ TEST_F(DialogDropTest, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
     EXPECT_FALSE(AnyRowHighlighted());
 }
 
-TEST_F(DialogDropTest, MailsOfAnotherHostWindowAreRefused) {
+TEST_P(DialogDropModes, MailsOfAnotherHostWindowAreRefused) {
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mainWindow));
     const testing_support::DragOutcome outcome =
@@ -162,7 +165,7 @@ private:
     }
 };
 
-TEST_F(DialogDropTest, DropWithCtrlCopiesIntoTheRowsFolder) {
+TEST_P(DialogDropModes, DropWithCtrlCopiesIntoTheRowsFolder) {
     Type("plan");
     const std::vector<std::string> rows = RowNames();
     ASSERT_EQ(2u, rows.size());
@@ -197,7 +200,10 @@ public:
     }
 };
 
-TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
+using DragOutlivesModes = testing_support::InBothListModes<DragOutlivesThePlugin>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DragOutlivesModes, testing_support::ListModes(), testing_support::ListModeName);
+
+TEST_P(DragOutlivesModes, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
     const std::vector<POINT> path = {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 1),
@@ -223,7 +229,7 @@ TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) 
 // implementation: the calls after an exit and unload reach a target that
 // answers "no drop", and its last release gives the plug-in's code back once
 // the releasing thread has returned to its message loop.
-TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
+TEST_P(DragOutlivesModes, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
     auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
     ASSERT_NE(nullptr, target);
     target->AddRef();
@@ -258,7 +264,7 @@ TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
 
 // OLE's calls for 1,000 drags over the real dialog's list, half of them
 // dropped: the process holds no more handles, windows or memory afterwards.
-TEST_F(DialogDropTest, ThousandSimulatedDragsLeaveNothingBehind) {
+TEST_P(DialogDropModes, ThousandSimulatedDragsLeaveNothingBehind) {
     auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
     ASSERT_NE(nullptr, target);
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
