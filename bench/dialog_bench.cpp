@@ -6,6 +6,8 @@
 // view of the same size filled with the same rows under WM_SETREDRAW.
 //
 //   bench_dialog_bench.exe            the table
+//   bench_dialog_bench.exe --virtual  "VirtualList" 1 against today's refill,
+//                                     1,000 to 200,000 folders
 //   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
 //                                     kept on screen S seconds (screenshots)
 #include "bench_support.h"
@@ -244,6 +246,93 @@ int RunTable() {
     return 0;
 }
 
+// --- "VirtualList" ---
+
+void UseVirtualList(bool on) {
+    tarnwick::DestroySearchDialog();
+    tarnwick::Config().virtualList = on ? 1 : 0;
+    tarnwick::OpenSearchDialog(nullptr, 0);
+    Settle();
+}
+
+// One screen of the shown rows painted again, nothing else.
+double TimePaint() {
+    std::vector<double> runs;
+    for (int i = 0; i < 7; ++i) {
+        InvalidateRect(List(), nullptr, TRUE);
+        const double start = Now();
+        UpdateWindow(List());
+        runs.push_back(Now() - start);
+        Settle();
+    }
+    return Median(runs);
+}
+
+double TimeKeystrokes(const char* query, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) times.push_back(TimeOneRefill(query));
+    return Median(times);
+}
+
+// Typing forward with the match keys on: each keystroke extends the last
+// query, as a user types "folder0"; the median of the keystrokes after the first.
+double TimeTypingForward() {
+    UseMatchKeys(true);
+    ShowAll();
+    const char* typed[] = {"f", "fo", "fol", "fold", "folde", "folder", "folder0", "folder00"};
+    std::vector<double> times;
+    for (const char* query : typed) {
+        SetWindowTextA(Box(), query);
+        const double start = Now();
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        UpdateWindow(List());
+        if (query != typed[0]) times.push_back(Now() - start);
+        Settle();
+    }
+    UseMatchKeys(false);
+    return Median(times);
+}
+
+int RunVirtualTable() {
+    std::printf("| folders | query | rows | keystroke, VirtualList (ms) | today's refill (ms) | x faster | filter alone (ms) "
+                "| one screen painted (ms) | keystroke / (filter + paint) | row bytes / row |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::string forward;
+    for (int count : {1000, 10000, 50000, 200000}) {
+        g_folders = MakeFolders(count);
+        struct Query {
+            const char* typed;
+            const char* upper;
+            const char* label;
+        } queries[] = {{"ol", "OL", "nearly all"}, {"ten", "TEN", "a tenth"}, {"rare", "RARE", "a handful"}};
+        for (const Query& q : queries) {
+            UseVirtualList(false);
+            const double today = TimeKeystrokes(q.typed, count >= 50000 ? 3 : 7);
+            UseVirtualList(true);
+            const double keystroke = TimeKeystrokes(q.typed, 7);
+            const int rows = RowCount();
+            const std::vector<tarnwick::RowPosition>& positions = tarnwick::DialogState().rowPositions;
+            const double rowBytes = positions.empty() ? 0.0
+                : static_cast<double>(positions.capacity() * sizeof(tarnwick::RowPosition)) / positions.size();
+            const double paint = TimePaint();
+            const double filter = TimeMatching(q.upper, false);
+            std::printf("| %d | %s \"%s\" | %d | %.1f | %.1f | %.0fx | %.2f | %.2f | %.2f | %.2f |\n", count, q.label,
+                        q.typed, rows, keystroke, today, today / keystroke, filter, paint, keystroke / (filter + paint),
+                        rowBytes);
+            std::fflush(stdout);
+        }
+        char line[160];
+        std::snprintf(line, sizeof(line), "| %d | %.1f |\n", count, TimeTypingForward());
+        forward += line;
+        tarnwick::DestroySearchDialog();
+        Settle();
+    }
+    std::printf("\n| folders | typing forward, VirtualList and the three match keys, per keystroke (ms) |\n|---:|---:|\n%s",
+                forward.c_str());
+    tarnwick::Config().virtualList = 0;
+    return 0;
+}
+
 int RunShow(int seconds) {
     const char* names[][2] = {{"受信箱", "受信箱"}, {"送信箱", "送信箱"}, {"ゴミ箱", "ゴミ箱"},
                               {"Work", "Work"}, {"Plans", "Work/Plans"}, {"plan b", "Work/plan b"},
@@ -271,5 +360,6 @@ int RunShow(int seconds) {
 int main(int argc, char** argv) {
     if (!Prepare()) return 1;
     if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]));
+    if (argc >= 2 && std::strcmp(argv[1], "--virtual") == 0) return RunVirtualTable();
     return RunTable();
 }
