@@ -27,6 +27,7 @@ TEST(SplitQueryWords, SplitsAtBothSpacesAndKeepsWholeCharacters) {
         {"\x81\x81\x40", {"\x81\x81\x40"}},
         {"AB\x81", {"AB\x81"}},
         {"A \x81", {"A", "\x81"}},
+        {"TEA\x81 TIME", {"TEA\x81", "TIME"}},  // a lead byte before a space is a character of its own
     };
     for (const SplitCase& c : cases) EXPECT_EQ(c.words, tarnwick::SplitQueryWords(c.query)) << c.query;
     EXPECT_TRUE(tarnwick::SplitQueryWords(nullptr).empty());
