@@ -6,6 +6,7 @@
 // view of the same size filled with the same rows under WM_SETREDRAW.
 //
 //   bench_dialog_bench.exe            the table
+//   bench_dialog_bench.exe --matching the matching-alone table only
 //   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
 //                                     kept on screen S seconds (screenshots)
 #include "bench_support.h"
@@ -91,13 +92,20 @@ void ShowAll() {
 
 int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
-// "MatchWords", "MatchPath" and "RankMatches" all 1, or all 0 (today's
-// filter). The path keys are made as a showing makes them.
-void UseMatchKeys(bool on) {
+// Today's filter (every key 0); "MatchWords", "MatchPath" and
+// "RankMatches" 1; "MatchFuzzy" alone; "MatchFuzzy" with "MatchWords" and
+// "MatchPath". The path keys are made as a showing makes them.
+enum Keys { kToday, kMatchKeys, kFuzzy, kFuzzyWordsPath };
+
+void UseKeys(Keys keys) {
     tarnwick::PluginConfig& config = tarnwick::Config();
-    config.matchWords = config.matchPath = config.rankMatches = on ? 1 : 0;
+    config.matchWords = config.matchPath = (keys == kMatchKeys || keys == kFuzzyWordsPath) ? 1 : 0;
+    config.rankMatches = keys == kMatchKeys ? 1 : 0;
+    config.matchFuzzy = (keys == kFuzzy || keys == kFuzzyWordsPath) ? 1 : 0;
     tarnwick::RefreshPathKeys(g_folders, tarnwick::MatchSettingsFromConfig());
 }
+
+void UseMatchKeys(bool on) { UseKeys(on ? kMatchKeys : kToday); }
 
 double TimeOneRefill(const char* query) {
     ShowAll();
@@ -179,8 +187,8 @@ double TimeReshow(bool matchKeys) {
 
 // The filter's own work, without the list view: every record tested and the
 // matches put in order, as a refill does.
-double TimeMatching(const char* upperQuery, bool matchKeys) {
-    UseMatchKeys(matchKeys);
+double TimeMatching(const char* upperQuery, Keys keys) {
+    UseKeys(keys);
     std::vector<double> runs;
     for (int i = 0; i < 5; ++i) {
         const double start = Now();
@@ -192,8 +200,48 @@ double TimeMatching(const char* upperQuery, bool matchKeys) {
         tarnwick::OrderByRank(matcher, positions, g_folders.size());
         runs.push_back(Now() - start);
     }
-    UseMatchKeys(false);
+    UseKeys(kToday);
     return Median(runs);
+}
+
+struct MatchingQuery {
+    const char* upper;
+    const char* label;
+};
+// The refills' three queries, and two that only a fuzzy match lists much
+// for: scattered letters, and two words of them.
+constexpr MatchingQuery kMatchingQueries[] = {{"OL", "nearly all \"ol\""},     {"TEN", "a tenth \"ten\""},
+                                              {"RARE", "a handful \"rare\""}, {"FDR7", "scattered \"fdr7\""},
+                                              {"FO7 G01", "two words \"fo7 g01\""}};
+
+std::string MatchingRows(int count) {
+    std::string rows;
+    for (const MatchingQuery& q : kMatchingQueries) {
+        // Each run of one kind right after the others, so load weighs alike.
+        char line[240];
+        const double today = TimeMatching(q.upper, kToday);
+        const double keys = TimeMatching(q.upper, kMatchKeys);
+        const double fuzzy = TimeMatching(q.upper, kFuzzy);
+        const double fuzzyWordsPath = TimeMatching(q.upper, kFuzzyWordsPath);
+        std::snprintf(line, sizeof(line), "| %d | %s | %.2f | %.2f | %.2f | %.2f |\n", count, q.label, today, keys, fuzzy,
+                      fuzzyWordsPath);
+        rows += line;
+    }
+    return rows;
+}
+
+constexpr char kMatchingHeader[] =
+    "| folders | query | matching alone (ms) | matching alone, match keys (ms) | matching alone, MatchFuzzy (ms) "
+    "| matching alone, MatchFuzzy + MatchWords + MatchPath (ms) |\n|---:|---|---:|---:|---:|---:|\n";
+
+int RunMatchingTable() {
+    std::string rows;
+    for (int count : {1000, 10000, 50000}) {
+        g_folders = MakeFolders(count);
+        rows += MatchingRows(count);
+    }
+    std::printf("%s%s", kMatchingHeader, rows.c_str());
+    return 0;
 }
 
 struct Reshow {
@@ -225,11 +273,8 @@ int RunTable() {
                         refill.todayRows, refill.today, baseline, refill.today / baseline, refill.matchKeyRows,
                         refill.matchKeys, refill.matchKeys / refill.today);
             std::fflush(stdout);
-            char line[200];
-            std::snprintf(line, sizeof(line), "| %d | %s \"%s\" | %.2f | %.2f |\n", count, q.label, q.typed,
-                          TimeMatching(q.upper, false), TimeMatching(q.upper, true));
-            matching += line;
         }
+        matching += MatchingRows(count);
         DestroyWindow(GetParent(bare));
         const double reshowToday = TimeReshow(false);
         reshows.push_back(Reshow{count, reshowToday, TimeReshow(true)});
@@ -239,8 +284,7 @@ int RunTable() {
     std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again (ms) | the same, match keys (ms) |\n"
                 "|---:|---:|---:|\n");
     for (const Reshow& r : reshows) std::printf("| %d | %.1f | %.1f |\n", r.folders, r.today, r.matchKeys);
-    std::printf("\n| folders | query | matching alone (ms) | matching alone, match keys (ms) |\n|---:|---|---:|---:|\n%s",
-                matching.c_str());
+    std::printf("\n%s%s", kMatchingHeader, matching.c_str());
     return 0;
 }
 
@@ -271,5 +315,6 @@ int RunShow(int seconds) {
 int main(int argc, char** argv) {
     if (!Prepare()) return 1;
     if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]));
+    if (argc >= 2 && std::strcmp(argv[1], "--matching") == 0) return RunMatchingTable();
     return RunTable();
 }

@@ -98,6 +98,8 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"RankMatches", 0, &PluginConfig::rankMatches},
     {"MoveKeys", 0, &PluginConfig::moveKeys},
     {"InstantOpen", 0, &PluginConfig::instantOpen},
+    {"MatchFuzzy", 0, &PluginConfig::matchFuzzy},
+    {"HighlightMatches", 0, &PluginConfig::highlightMatches},
 };
 
 }  // namespace

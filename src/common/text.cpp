@@ -111,20 +111,24 @@ bool WholeCharsMatchAt(const char* at, const char* query, std::size_t queryLengt
 
 std::size_t MbcsCharLength(const char* text) noexcept { return CharLength(text); }
 
-bool MbcsContains(const char* text, const char* query) noexcept {
-    if (!query || query[0] == '\0') return true;
-    if (!text) return false;
+std::size_t MbcsFind(const char* text, const char* query) noexcept {
+    if (!query || query[0] == '\0') return 0;
+    if (!text) return std::string::npos;
     const std::size_t queryLength = std::strlen(query);
     // The byte search skips quickly to each place where the bytes match;
     // only one that starts and ends at character boundaries counts.
     for (const char* at = text;;) {
         const char* found = std::strstr(at, query);
-        if (!found) return false;
+        if (!found) return std::string::npos;
         while (at < found) at += CharLength(at);
         if (at != found) continue;
-        if (WholeCharsMatchAt(at, query, queryLength)) return true;
+        if (WholeCharsMatchAt(at, query, queryLength)) return static_cast<std::size_t>(at - text);
         at += CharLength(at);
     }
+}
+
+bool MbcsContains(const char* text, const char* query) noexcept {
+    return MbcsFind(text, query) != std::string::npos;
 }
 
 bool MbcsStartsWith(const char* text, const char* query) noexcept {

@@ -47,6 +47,10 @@ std::size_t MbcsCharLength(const char* text) noexcept;
 // occurs in every text.
 bool MbcsContains(const char* text, const char* query) noexcept;
 
+// The byte offset of the first such occurrence; npos when there is none
+// (an empty query occurs at 0).
+std::size_t MbcsFind(const char* text, const char* query) noexcept;
+
 // Whether text begins with query, the match ending at a character boundary
 // of text; an empty query begins every text.
 bool MbcsStartsWith(const char* text, const char* query) noexcept;

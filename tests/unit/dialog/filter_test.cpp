@@ -111,6 +111,32 @@ TEST_F(SearchDialogTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderCl
     EXPECT_EQ(NameList{"2024"}, Names());
 }
 
+// Scores of "ab": a word start and the best alignment (52), a case change
+// (50), the name's start (48), adjacent (36), scattered (29); ties keep
+// catalogue order. The first alignment found in "xa-ab" would score 28.
+TEST_F(SearchDialogTest, FuzzyRowsComeByScoreAndBackAfterTheThirdHeaderClick) {
+    UseIni("[Config]\r\nMatchFuzzy=1\r\nRankMatches=1\r\n");
+    NextCatalogue() = {Folder("xaxb", "xaxb"), Folder("a-xb", "a-xb"), Folder("xa-ab", "xa-ab"),
+                       Folder("xabx", "xabx"), Folder("myAb", "myAb"), Folder("x-ab", "x-ab"),
+                       Folder("Notes", "Notes")};
+    const NameList scored{"xa-ab", "x-ab", "myAb", "a-xb", "xabx", "xaxb"};
+    Open();
+    Type("ab");
+    EXPECT_EQ(scored, Names());
+    EXPECT_EQ((std::vector<LPARAM>{2, 5, 4, 1, 3, 0}), ItemData());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"a-xb", "myAb", "x-ab", "xa-ab", "xabx", "xaxb"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"xaxb", "xabx", "xa-ab", "x-ab", "myAb", "a-xb"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ(scored, Names());
+    EXPECT_EQ(0, HeaderFormat(0));
+    // An empty query lists every folder in catalogue order.
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    EXPECT_EQ((NameList{"xaxb", "a-xb", "xa-ab", "xabx", "myAb", "x-ab", "Notes"}), Names());
+}
+
 TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
     Open();
@@ -162,25 +188,30 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
     LVCOLUMNA column{};
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    // "MatchWords", "MatchPath", "RankMatches"; all 0 unless a case says.
+    // "MatchWords", "MatchPath", "RankMatches", "MatchFuzzy"; all 0 unless a case says.
     struct Case {
         const char* query;
         std::vector<LPARAM> positions;
         tarnwick::MatchSettings keys{};
     };
     const tarnwick::MatchSettings words{true, false, false}, path{false, true, false}, wordsAndPath{true, true, false},
-        rank{false, false, true};
+        rank{false, false, true}, fuzzy{false, false, false, true}, fuzzyPath{false, true, false, true},
+        fuzzyWords{true, false, false, true}, fuzzyWordsPath{true, true, false, true};
     // "ソ" is 0x83 0x5C: its trail byte is no "\\", "\\\x83" no match either.
     const Case cases[] = {{nullptr, {0, 1, 2, 3}}, {"", {0, 1, 2, 3}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
                           {"X", {}}, {"ソ", {3}}, {"フト", {3}}, {"\\", {}}, {"\\\x83", {}}, {"\x83", {}},
                           {"   ", {}}, {"   ", {0, 1, 2, 3}, words}, {"ALP LPH", {}}, {"ALP LPH", {0}, words},
                           {"PHA\x81\x40" "AL", {0}, words}, {"ALP BETA", {}, words}, {"ALP BETA", {1}, wordsAndPath},
                           {"フト ソ", {3}, words}, {"ソ \\", {}, wordsAndPath}, {"X", {0}, path},
-                          {"ALPHA/", {1}, path}, {"A", {0, 1, 2}}, {"A", {0, 2, 1}, rank}, {"A", {0, 1, 2}, words}};
+                          {"ALPHA/", {1}, path}, {"A", {0, 1, 2}}, {"A", {0, 2, 1}, rank}, {"A", {0, 1, 2}, words},
+                          {"AP", {}}, {"AP", {0, 2}, fuzzy}, {"LA", {0}, fuzzy}, {"ALPX", {}, fuzzy},
+                          {"XA", {}, fuzzy}, {"XA", {0}, fuzzyPath}, {"L P", {}, fuzzy}, {"ソト", {3}, fuzzy},
+                          {"BT AA", {}, fuzzyWords}, {"BT AA", {1}, fuzzyWordsPath}, {"   ", {0, 1, 2, 3}, fuzzyWords}};
     for (const Case& c : cases) {
         tarnwick::Config().matchWords = c.keys.words;
         tarnwick::Config().matchPath = c.keys.path;
         tarnwick::Config().rankMatches = c.keys.rank;
+        tarnwick::Config().matchFuzzy = c.keys.fuzzy;
         tarnwick::FillResultList(list, folders, c.query);
         std::vector<LPARAM> positions;
         const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -191,7 +222,7 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
             SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             positions.push_back(item.lParam);
         }
-        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)") << c.keys.words << c.keys.path << c.keys.rank;
+        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)") << c.keys.words << c.keys.path << c.keys.rank << c.keys.fuzzy;
     }
     tarnwick::Config() = tarnwick::PluginConfig{};
     DestroyWindow(list);
