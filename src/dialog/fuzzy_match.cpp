@@ -109,37 +109,43 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
         result.matched = true;
         return true;
     }
-    // The key's characters, where they begin, and the bonus of each place.
-    keyCodes_.clear();
-    keyOffsets_.clear();
-    bonuses_.clear();
-    const bool haveCase = cased.size() == key.size();
+    // The key's characters, where they begin, and the bonus of each place;
+    // the buffers only grow, so a keystroke over many keys allocates little.
+    const std::size_t size = key.size();
+    if (keyCodes_.size() < size + 1) {
+        keyCodes_.resize(size + 1);
+        keyOffsets_.resize(size + 1);
+        bonuses_.resize(size + 1);
+    }
+    unsigned* codes = keyCodes_.data();
+    std::size_t* offsets = keyOffsets_.data();
+    int* bonuses = bonuses_.data();
+    const bool haveCase = cased.size() == size;
     const char* keyText = key.c_str();
     const char* casedText = cased.c_str();
     const ByteClasses& classes = Classes();
-    unsigned previousCode = 0;
+    std::size_t n = 0;
     std::size_t previousLength = 0;
-    for (std::size_t offset = 0; offset < key.size();) {
+    for (std::size_t offset = 0; offset < size;) {
         const std::size_t length = CharLength(classes, keyText + offset);
         const unsigned code = CodeAt(keyText + offset, length);
         int bonus = 0;
-        if (keyCodes_.empty()) {
+        if (n == 0) {
             bonus = S::kFirstCharacter;
-        } else if (IsSeparator(previousCode) || previousLength != length) {
+        } else if (IsSeparator(codes[n - 1]) || previousLength != length) {
             bonus = S::kWordStart;
-        } else if (haveCase && WasLowerCase(keyText, casedText, keyOffsets_.back(), previousLength) &&
+        } else if (haveCase && WasLowerCase(keyText, casedText, offsets[n - 1], previousLength) &&
                    IsUpperCaseLetter(keyText, casedText, offset, length)) {
             bonus = S::kCaseChange;
         }
-        keyCodes_.push_back(code);
-        keyOffsets_.push_back(offset);
-        bonuses_.push_back(bonus);
-        previousCode = code;
+        codes[n] = code;
+        offsets[n] = offset;
+        bonuses[n] = bonus;
+        ++n;
         previousLength = length;
         offset += length;
     }
-    keyOffsets_.push_back(key.size());
-    const std::size_t n = keyCodes_.size();
+    offsets[n] = size;
 
     // The earliest and the latest place each query character can take in a
     // full alignment: the rows of the table are computed only between them.
@@ -147,12 +153,12 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
     last_.assign(m, 0);
     std::size_t i = 0;
     for (std::size_t j = 0; j < n && i < m; ++j) {
-        if (keyCodes_[j] == codes_[i]) first_[i++] = j;
+        if (codes[j] == codes_[i]) first_[i++] = j;
     }
     if (i < m) return false;
     std::size_t k = m;
     for (std::size_t j = n; j-- > 0 && k > 0;) {
-        if (keyCodes_[j] == codes_[k - 1]) last_[--k] = j;
+        if (codes[j] == codes_[k - 1]) last_[--k] = j;
     }
 
     // Row r holds the best score of the query's first r + 1 characters with
@@ -166,8 +172,8 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
         return scores_[rowStart[r] + (j - first_[r])];
     };
     for (std::size_t j = first_[0]; j <= last_[0]; ++j) {
-        if (keyCodes_[j] == codes_[0])
-            scores_[rowStart[0] + (j - first_[0])] = S::kMatch + bonuses_[j] * S::kFirstQueryCharacterFactor;
+        if (codes[j] == codes_[0])
+            scores_[rowStart[0] + (j - first_[0])] = S::kMatch + bonuses[j] * S::kFirstQueryCharacterFactor;
     }
     for (std::size_t r = 1; r < m; ++r) {
         // gap: the best of row r - 1 at a place j' <= j - 2, less the gap
@@ -180,10 +186,10 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
                 const int extended = gap > kNoneLimit ? gap + S::kGapExtension : kNone;
                 gap = std::max(opening, extended);
             }
-            if (j < first_[r] || keyCodes_[j] != codes_[r]) continue;
+            if (j < first_[r] || codes[j] != codes_[r]) continue;
             const int adjacent = cell(r - 1, j - 1);
             const int before = std::max(adjacent > kNoneLimit ? adjacent + S::kAdjacent : kNone, gap);
-            if (before > kNoneLimit) scores_[rowStart[r] + (j - first_[r])] = before + S::kMatch + bonuses_[j];
+            if (before > kNoneLimit) scores_[rowStart[r] + (j - first_[r])] = before + S::kMatch + bonuses[j];
         }
     }
     std::size_t end = first_[m - 1];
@@ -205,7 +211,7 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
     places[m - 1] = end;
     for (std::size_t r = m - 1; r > 0; --r) {
         const std::size_t j = places[r];
-        const int before = cell(r, j) - S::kMatch - bonuses_[j];
+        const int before = cell(r, j) - S::kMatch - bonuses[j];
         std::size_t from = j - 1;
         if (!(cell(r - 1, j - 1) > kNoneLimit && cell(r - 1, j - 1) + S::kAdjacent == before)) {
             for (std::size_t p = j - 1; p-- > first_[r - 1];) {
@@ -219,8 +225,8 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
         places[r - 1] = from;
     }
     for (std::size_t place : places) {
-        const std::size_t begin = keyOffsets_[place];
-        const std::size_t stop = keyOffsets_[place + 1];
+        const std::size_t begin = offsets[place];
+        const std::size_t stop = offsets[place + 1];
         if (!result.ranges.empty() && result.ranges.back().end == begin) {
             result.ranges.back().end = stop;
         } else {
