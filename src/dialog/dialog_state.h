@@ -50,6 +50,12 @@ struct SearchDialogState {
     // "InstantOpen": the immutable copy the rows point into, swapped only
     // on this thread.
     std::shared_ptr<const FolderList> shownSnapshot;
+    // The upper-cased query of the last fill (empty for none): what
+    // "HighlightMatches" marks in the rows.
+    std::string fillQuery;
+    // "HighlightMatches": the bold face of the list's font, and that font.
+    UniqueFont highlightFont;
+    HFONT highlightFontSource = nullptr;
 };
 SearchDialogState& DialogState() noexcept;
 
@@ -70,6 +76,11 @@ void ApplyActiveSort(HWND list);
 void SortByColumnClick(HWND list, int column);
 int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM column);
 void UpdateSortArrows(HWND list, int column, int state);
+
+// highlight.cpp: "HighlightMatches", the result list's custom draw; its
+// result is the dialog's message result for NM_CUSTOMDRAW.
+bool HighlightEnabled() noexcept;
+LRESULT OnResultListCustomDraw(HWND list, NMLVCUSTOMDRAW* draw);
 
 // history.cpp
 LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification);

@@ -55,6 +55,7 @@ int NextSortState(int state) { return state == kSortNone ? kSortAscending : stat
 
 void FillResultList(HWND list, const FolderList& folders, const char* query) {
     DialogState().rowSource = &folders;
+    DialogState().fillQuery = query ? query : "";
     const MatchSettings settings = MatchSettingsFromConfig();
     // The unfiltered fill follows every rebuild: the path keys are made there.
     if (!query) RefreshPathKeys(folders, settings);

@@ -135,6 +135,11 @@ INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
+    if (header->code == NM_CUSTOMDRAW && HighlightEnabled()) {
+        NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, OnResultListCustomDraw(header->hwndFrom, draw));
+        return TRUE;
+    }
     return OnResultListNotify(dialog, header);
 }
 
@@ -281,6 +286,9 @@ void DestroySearchDialog() noexcept {
     g_state.dialog = nullptr;
     g_state.list = nullptr;
     g_state.rowSource = nullptr;
+    g_state.fillQuery.clear();
+    g_state.highlightFont.reset();
+    g_state.highlightFontSource = nullptr;
     EndInstantShowings();
     g_state.prepared = false;
     g_state.historyLoaded = false;

@@ -137,6 +137,58 @@ TEST_F(SearchDialogTest, FuzzyRowsComeByScoreAndBackAfterTheThirdHeaderClick) {
     EXPECT_EQ((NameList{"xaxb", "a-xb", "xa-ab", "xabx", "myAb", "x-ab", "Notes"}), Names());
 }
 
+// The custom draw answers the list view gets: a cell is drawn by the dialog
+// (CDRF_SKIPDEFAULT) only with "HighlightMatches" on and characters of its
+// text matched; the rows' records come from the rows, the query from the
+// last fill.
+TEST_F(SearchDialogTest, HighlightMatchesDrawsOnlyCellsWithMatchedCharacters) {
+    Open();
+    HWND list = List();
+    HDC dc = GetDC(list);
+    struct Case {
+        int highlight;
+        int path;
+        const char* typed;
+        DWORD stage;
+        int row;
+        int column;
+        LRESULT result;
+    };
+    constexpr DWORD kSubItem = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    const Case cases[] = {
+        {0, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
+        {0, 0, "pl", kSubItem, 0, 0, CDRF_DODEFAULT},
+        {1, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_NOTIFYITEMDRAW},
+        {1, 0, "pl", CDDS_ITEMPREPAINT, 0, 0, CDRF_NOTIFYSUBITEMDRAW},
+        {1, 0, "pl", kSubItem, 0, 0, CDRF_SKIPDEFAULT},   // "Plans"
+        {1, 0, "pl", kSubItem, 0, 1, CDRF_DODEFAULT},     // "Work/Plans": the path is not searched
+        {1, 1, "wor pl", kSubItem, 0, 0, CDRF_DODEFAULT},  // "wor pl" is in neither
+        {1, 1, "work", kSubItem, 1, 1, CDRF_SKIPDEFAULT},  // "Work/Plans"
+        {1, 1, "work", kSubItem, 0, 0, CDRF_SKIPDEFAULT},  // "Work" itself
+        {1, 0, "", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
+        {1, 0, "pl", kSubItem, 7, 0, CDRF_DODEFAULT},     // no such row
+    };
+    for (const Case& c : cases) {
+        tarnwick::Config().highlightMatches = c.highlight;
+        tarnwick::Config().matchPath = c.path;
+        SetWindowTextA(Box(), c.typed);
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        Pump();  // paints the rows, highlighted or not
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list;
+        draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = c.stage;
+        draw.nmcd.hdc = dc;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(c.row);
+        draw.iSubItem = c.column;
+        EXPECT_EQ(c.result, SendMessageA(Dialog(), WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw)))
+            << c.highlight << c.path << " " << c.typed << " stage " << c.stage << " row " << c.row << " column "
+            << c.column;
+    }
+    ReleaseDC(list, dc);
+}
+
 TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
     Open();
