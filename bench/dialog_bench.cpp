@@ -9,6 +9,9 @@
 //   bench_dialog_bench.exe --matching the matching-alone table only
 //   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
 //                                     kept on screen S seconds (screenshots)
+//   bench_dialog_bench.exe --show S Q the same with "MatchFuzzy",
+//                                     "MatchWords", "MatchPath" and
+//                                     "HighlightMatches" 1, Q typed, unsorted
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "common/text.h"
@@ -288,14 +291,26 @@ int RunTable() {
     return 0;
 }
 
-int RunShow(int seconds) {
+int RunShow(int seconds, const char* query) {
     const char* names[][2] = {{"受信箱", "受信箱"}, {"送信箱", "送信箱"}, {"ゴミ箱", "ゴミ箱"},
                               {"Work", "Work"}, {"Plans", "Work/Plans"}, {"plan b", "Work/plan b"},
                               {"Planning 2026", "Work/Projects/Planning 2026"}, {"プラン", "個人/プラン"},
                               {"Archive", "Archive"}, {"Newsletters", "Archive/Newsletters"}};
     for (const auto& n : names) g_folders.push_back(Record(n[0], n[1]));
+    if (query) {
+        tarnwick::Config().matchFuzzy = tarnwick::Config().highlightMatches = 1;
+        tarnwick::Config().matchPath = tarnwick::Config().matchWords = 1;
+    }
     tarnwick::OpenSearchDialog(nullptr, 0);
     Settle();
+    if (query) {
+        SetWindowTextA(Box(), query);
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        ListView_SetItemState(List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        testing_support::PumpMessagesFor(static_cast<DWORD>(seconds) * 1000);
+        tarnwick::DestroySearchDialog();
+        return 0;
+    }
     HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
     NMLISTVIEW click{};
     click.hdr.hwndFrom = List();
@@ -314,7 +329,7 @@ int RunShow(int seconds) {
 
 int main(int argc, char** argv) {
     if (!Prepare()) return 1;
-    if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]));
+    if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]), argc >= 4 ? argv[3] : nullptr);
     if (argc >= 2 && std::strcmp(argv[1], "--matching") == 0) return RunMatchingTable();
     return RunTable();
 }
