@@ -222,10 +222,7 @@ void KeepFillOrder(const std::vector<std::size_t>& positions, std::size_t listSi
     }
 }
 
-void ForgetFillOrder() noexcept {
-    g_fillOrder.clear();
-    g_fillOrder.shrink_to_fit();
-}
+void ForgetFillOrder() noexcept { std::vector<std::uint32_t>().swap(g_fillOrder); }
 
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {
     if (!g_fillOrder.empty()) {
