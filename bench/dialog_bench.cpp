@@ -8,8 +8,12 @@
 //   bench_dialog_bench.exe            the table
 //   bench_dialog_bench.exe --virtual  "VirtualList" 1 against today's refill,
 //                                     1,000 to 200,000 folders
+//   bench_dialog_bench.exe --matching the matching-alone table only
 //   bench_dialog_bench.exe --show S   the dialog with sample folders, sorted,
 //                                     kept on screen S seconds (screenshots)
+//   bench_dialog_bench.exe --show S Q the same with "MatchFuzzy",
+//                                     "MatchWords", "MatchPath" and
+//                                     "HighlightMatches" 1, Q typed, unsorted
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "common/text.h"
@@ -93,13 +97,20 @@ void ShowAll() {
 
 int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
-// "MatchWords", "MatchPath" and "RankMatches" all 1, or all 0 (today's
-// filter). The path keys are made as a showing makes them.
-void UseMatchKeys(bool on) {
+// Today's filter (every key 0); "MatchWords", "MatchPath" and
+// "RankMatches" 1; "MatchFuzzy" alone; "MatchFuzzy" with "MatchWords" and
+// "MatchPath". The path keys are made as a showing makes them.
+enum Keys { kToday, kMatchKeys, kFuzzy, kFuzzyWordsPath };
+
+void UseKeys(Keys keys) {
     tarnwick::PluginConfig& config = tarnwick::Config();
-    config.matchWords = config.matchPath = config.rankMatches = on ? 1 : 0;
+    config.matchWords = config.matchPath = (keys == kMatchKeys || keys == kFuzzyWordsPath) ? 1 : 0;
+    config.rankMatches = keys == kMatchKeys ? 1 : 0;
+    config.matchFuzzy = (keys == kFuzzy || keys == kFuzzyWordsPath) ? 1 : 0;
     tarnwick::RefreshPathKeys(g_folders, tarnwick::MatchSettingsFromConfig());
 }
+
+void UseMatchKeys(bool on) { UseKeys(on ? kMatchKeys : kToday); }
 
 double TimeOneRefill(const char* query) {
     ShowAll();
@@ -181,8 +192,8 @@ double TimeReshow(bool matchKeys) {
 
 // The filter's own work, without the list view: every record tested and the
 // matches put in order, as a refill does.
-double TimeMatching(const char* upperQuery, bool matchKeys) {
-    UseMatchKeys(matchKeys);
+double TimeMatching(const char* upperQuery, Keys keys) {
+    UseKeys(keys);
     std::vector<double> runs;
     for (int i = 0; i < 5; ++i) {
         const double start = Now();
@@ -194,8 +205,48 @@ double TimeMatching(const char* upperQuery, bool matchKeys) {
         tarnwick::OrderByRank(matcher, positions, g_folders.size());
         runs.push_back(Now() - start);
     }
-    UseMatchKeys(false);
+    UseKeys(kToday);
     return Median(runs);
+}
+
+struct MatchingQuery {
+    const char* upper;
+    const char* label;
+};
+// The refills' three queries, and two that only a fuzzy match lists much
+// for: scattered letters, and two words of them.
+constexpr MatchingQuery kMatchingQueries[] = {{"OL", "nearly all \"ol\""},     {"TEN", "a tenth \"ten\""},
+                                              {"RARE", "a handful \"rare\""}, {"FDR7", "scattered \"fdr7\""},
+                                              {"FO7 G01", "two words \"fo7 g01\""}};
+
+std::string MatchingRows(int count) {
+    std::string rows;
+    for (const MatchingQuery& q : kMatchingQueries) {
+        // Each run of one kind right after the others, so load weighs alike.
+        char line[240];
+        const double today = TimeMatching(q.upper, kToday);
+        const double keys = TimeMatching(q.upper, kMatchKeys);
+        const double fuzzy = TimeMatching(q.upper, kFuzzy);
+        const double fuzzyWordsPath = TimeMatching(q.upper, kFuzzyWordsPath);
+        std::snprintf(line, sizeof(line), "| %d | %s | %.2f | %.2f | %.2f | %.2f |\n", count, q.label, today, keys, fuzzy,
+                      fuzzyWordsPath);
+        rows += line;
+    }
+    return rows;
+}
+
+constexpr char kMatchingHeader[] =
+    "| folders | query | matching alone (ms) | matching alone, match keys (ms) | matching alone, MatchFuzzy (ms) "
+    "| matching alone, MatchFuzzy + MatchWords + MatchPath (ms) |\n|---:|---|---:|---:|---:|---:|\n";
+
+int RunMatchingTable() {
+    std::string rows;
+    for (int count : {1000, 10000, 50000}) {
+        g_folders = MakeFolders(count);
+        rows += MatchingRows(count);
+    }
+    std::printf("%s%s", kMatchingHeader, rows.c_str());
+    return 0;
 }
 
 struct Reshow {
@@ -227,11 +278,8 @@ int RunTable() {
                         refill.todayRows, refill.today, baseline, refill.today / baseline, refill.matchKeyRows,
                         refill.matchKeys, refill.matchKeys / refill.today);
             std::fflush(stdout);
-            char line[200];
-            std::snprintf(line, sizeof(line), "| %d | %s \"%s\" | %.2f | %.2f |\n", count, q.label, q.typed,
-                          TimeMatching(q.upper, false), TimeMatching(q.upper, true));
-            matching += line;
         }
+        matching += MatchingRows(count);
         DestroyWindow(GetParent(bare));
         const double reshowToday = TimeReshow(false);
         reshows.push_back(Reshow{count, reshowToday, TimeReshow(true)});
@@ -241,8 +289,7 @@ int RunTable() {
     std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again (ms) | the same, match keys (ms) |\n"
                 "|---:|---:|---:|\n");
     for (const Reshow& r : reshows) std::printf("| %d | %.1f | %.1f |\n", r.folders, r.today, r.matchKeys);
-    std::printf("\n| folders | query | matching alone (ms) | matching alone, match keys (ms) |\n|---:|---|---:|---:|\n%s",
-                matching.c_str());
+    std::printf("\n%s%s", kMatchingHeader, matching.c_str());
     return 0;
 }
 
@@ -315,7 +362,7 @@ int RunVirtualTable() {
             const double rowBytes = positions.empty() ? 0.0
                 : static_cast<double>(positions.capacity() * sizeof(tarnwick::RowPosition)) / positions.size();
             const double paint = TimePaint();
-            const double filter = TimeMatching(q.upper, false);
+            const double filter = TimeMatching(q.upper, kToday);
             std::printf("| %d | %s \"%s\" | %d | %.1f | %.1f | %.0fx | %.2f | %.2f | %.2f | %.2f |\n", count, q.label,
                         q.typed, rows, keystroke, today, today / keystroke, filter, paint, keystroke / (filter + paint),
                         rowBytes);
@@ -333,14 +380,26 @@ int RunVirtualTable() {
     return 0;
 }
 
-int RunShow(int seconds) {
+int RunShow(int seconds, const char* query) {
     const char* names[][2] = {{"受信箱", "受信箱"}, {"送信箱", "送信箱"}, {"ゴミ箱", "ゴミ箱"},
                               {"Work", "Work"}, {"Plans", "Work/Plans"}, {"plan b", "Work/plan b"},
                               {"Planning 2026", "Work/Projects/Planning 2026"}, {"プラン", "個人/プラン"},
                               {"Archive", "Archive"}, {"Newsletters", "Archive/Newsletters"}};
     for (const auto& n : names) g_folders.push_back(Record(n[0], n[1]));
+    if (query) {
+        tarnwick::Config().matchFuzzy = tarnwick::Config().highlightMatches = 1;
+        tarnwick::Config().matchPath = tarnwick::Config().matchWords = 1;
+    }
     tarnwick::OpenSearchDialog(nullptr, 0);
     Settle();
+    if (query) {
+        SetWindowTextA(Box(), query);
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        ListView_SetItemState(List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        testing_support::PumpMessagesFor(static_cast<DWORD>(seconds) * 1000);
+        tarnwick::DestroySearchDialog();
+        return 0;
+    }
     HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
     NMLISTVIEW click{};
     click.hdr.hwndFrom = List();
@@ -359,7 +418,8 @@ int RunShow(int seconds) {
 
 int main(int argc, char** argv) {
     if (!Prepare()) return 1;
-    if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]));
+    if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]), argc >= 4 ? argv[3] : nullptr);
+    if (argc >= 2 && std::strcmp(argv[1], "--matching") == 0) return RunMatchingTable();
     if (argc >= 2 && std::strcmp(argv[1], "--virtual") == 0) return RunVirtualTable();
     return RunTable();
 }

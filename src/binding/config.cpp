@@ -99,6 +99,8 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"MoveKeys", 0, &PluginConfig::moveKeys},
     {"InstantOpen", 0, &PluginConfig::instantOpen},
     {"VirtualList", 0, &PluginConfig::virtualList},
+    {"MatchFuzzy", 0, &PluginConfig::matchFuzzy},
+    {"HighlightMatches", 0, &PluginConfig::highlightMatches},
 };
 
 }  // namespace

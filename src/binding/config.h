@@ -31,6 +31,8 @@ struct PluginConfig {
     int moveKeys = 0;
     int instantOpen = 0;  // 1: the dialog opens on the catalogue as last built
     int virtualList = 0;  // 1: the result list stores no rows of its own
+    int matchFuzzy = 0;        // 1: the query's characters in order, gaps allowed, best score first
+    int highlightMatches = 0;  // 1: the matched characters of each row drawn highlighted
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

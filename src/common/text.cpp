@@ -21,9 +21,16 @@ std::size_t CopyTruncated(char* dst, std::size_t dstSize, const char* src) noexc
 
 namespace {
 
-// Length of the character at text (1 or 2); a lead byte before the
-// terminator is a character of its own.
+// Length of the character at text (1 or 2): a lead byte is the first of two
+// only before a byte that can follow it; before the terminator, a space or
+// any other byte it is a character of its own.
 std::size_t CharLength(const char* text) noexcept {
+    return _ismbblead(static_cast<unsigned char>(text[0])) && _ismbbtrail(static_cast<unsigned char>(text[1])) ? 2 : 1;
+}
+
+// The runtime's own stepping, which takes any byte after a lead byte but the
+// terminator as its trail byte.
+std::size_t RuntimeCharLength(const char* text) noexcept {
     return _ismbblead(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
 }
 
@@ -32,10 +39,12 @@ unsigned int CharCode(const char* text, std::size_t length) noexcept {
     return length == 2 ? (lead << 8) | static_cast<unsigned char>(text[1]) : lead;
 }
 
+// Where the runtime would read the terminator as a trail byte: the text's
+// length without a lead byte at its end.
 std::size_t WellFormedLength(const char* text, std::size_t length) noexcept {
     std::size_t i = 0;
     while (i < length) {
-        const std::size_t step = CharLength(text + i);
+        const std::size_t step = RuntimeCharLength(text + i);
         if (step == 1 && _ismbblead(static_cast<unsigned char>(text[i]))) return i;
         i += step;
     }
@@ -51,15 +60,26 @@ void UpperCaseMbcsInPlace(char* buffer, std::size_t bufferSize) noexcept {
         buffer[0] = '\0';
         return;
     }
-    // The runtime sees only whole characters; a lone lead byte stays as it is.
-    const std::size_t whole = WellFormedLength(buffer, length);
-    const char lone = buffer[whole];
-    buffer[whole] = '\0';
-    if (_mbsupr_s(reinterpret_cast<unsigned char*>(buffer), bufferSize) != 0) {
-        buffer[0] = '\0';
-        return;
+    // The runtime sees only whole characters, one stretch between lone lead
+    // bytes at a time; a lone lead byte stays as it is.
+    for (std::size_t start = 0; start <= length;) {
+        std::size_t end = start;
+        while (end < length) {
+            const std::size_t step = CharLength(buffer + end);
+            if (step == 1 && _ismbblead(static_cast<unsigned char>(buffer[end]))) break;
+            end += step;
+        }
+        const char stop = buffer[end];
+        buffer[end] = '\0';
+        const bool failed = end > start &&
+            _mbsupr_s(reinterpret_cast<unsigned char*>(buffer + start), end - start + 1) != 0;
+        buffer[end] = stop;
+        if (failed) {
+            buffer[0] = '\0';
+            return;
+        }
+        start = end + 1;
     }
-    buffer[whole] = lone;
 }
 
 std::string UpperCaseMbcs(const std::string& text) {
@@ -91,20 +111,24 @@ bool WholeCharsMatchAt(const char* at, const char* query, std::size_t queryLengt
 
 std::size_t MbcsCharLength(const char* text) noexcept { return CharLength(text); }
 
-bool MbcsContains(const char* text, const char* query) noexcept {
-    if (!query || query[0] == '\0') return true;
-    if (!text) return false;
+std::size_t MbcsFind(const char* text, const char* query) noexcept {
+    if (!query || query[0] == '\0') return 0;
+    if (!text) return std::string::npos;
     const std::size_t queryLength = std::strlen(query);
     // The byte search skips quickly to each place where the bytes match;
     // only one that starts and ends at character boundaries counts.
     for (const char* at = text;;) {
         const char* found = std::strstr(at, query);
-        if (!found) return false;
+        if (!found) return std::string::npos;
         while (at < found) at += CharLength(at);
         if (at != found) continue;
-        if (WholeCharsMatchAt(at, query, queryLength)) return true;
+        if (WholeCharsMatchAt(at, query, queryLength)) return static_cast<std::size_t>(at - text);
         at += CharLength(at);
     }
+}
+
+bool MbcsContains(const char* text, const char* query) noexcept {
+    return MbcsFind(text, query) != std::string::npos;
 }
 
 bool MbcsStartsWith(const char* text, const char* query) noexcept {

@@ -31,20 +31,25 @@ std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept;
 // byte as its trail byte and go on past the text. Texts from list files and
 // the host may end so; these treat such a byte as a character of its own.
 
-// The byte length of text without a lone lead byte at its end.
+// The byte length of text without a lone lead byte at its end (where the
+// runtime's stepping would take the terminator for a trail byte).
 std::size_t WellFormedMbcsLength(const std::string& text) noexcept;
 // text without a lone lead byte at its end.
 std::string WithoutLoneLeadByte(const std::string& text);
 
 // The byte length (1 or 2) of the character at text, stepping as all of
-// these functions do: a lead byte before the terminator is a character of
-// its own.
+// these functions do: a lead byte before a byte that cannot be a trail byte
+// (the terminator, a space, ...) is a character of its own.
 std::size_t MbcsCharLength(const char* text) noexcept;
 
 // Whether query occurs in text starting at a character boundary, as the
 // runtime's code-page-aware substring search defines it; an empty query
 // occurs in every text.
 bool MbcsContains(const char* text, const char* query) noexcept;
+
+// The byte offset of the first such occurrence; npos when there is none
+// (an empty query occurs at 0).
+std::size_t MbcsFind(const char* text, const char* query) noexcept;
 
 // Whether text begins with query, the match ending at a character boundary
 // of text; an empty query begins every text.

@@ -57,7 +57,8 @@ struct SearchDialogState {
     // The matches of the last fill: the rows in the order shown with
     // virtualRows, else in the fill's order (the list view holds the rows).
     std::vector<RowPosition> rowPositions;
-    // The upper-cased query of the last fill, for narrowing the next one;
+    // The upper-cased query of the last fill (empty for none), for narrowing
+    // the next one and for what "HighlightMatches" marks in the rows;
     // invalid after a fill of every folder from a list that may have changed.
     std::string lastQuery;
     MatchSettings lastSettings;
@@ -65,6 +66,9 @@ struct SearchDialogState {
     // "InstantOpen": the immutable copy the rows point into, swapped only
     // on this thread.
     std::shared_ptr<const FolderList> shownSnapshot;
+    // "HighlightMatches": the bold face of the list's font, and that font.
+    UniqueFont highlightFont;
+    HFONT highlightFontSource = nullptr;
 };
 SearchDialogState& DialogState() noexcept;
 
@@ -88,6 +92,11 @@ void ApplyActiveSort(HWND list);
 void SortByColumnClick(HWND list, int column);
 int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM column);
 void UpdateSortArrows(HWND list, int column, int state);
+
+// highlight.cpp: "HighlightMatches", the result list's custom draw; its
+// result is the dialog's message result for NM_CUSTOMDRAW.
+bool HighlightEnabled() noexcept;
+LRESULT OnResultListCustomDraw(HWND list, NMLVCUSTOMDRAW* draw);
 
 // history.cpp
 LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification);

@@ -6,7 +6,9 @@
 #include "binding/config.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tarnwick {
 namespace {
@@ -18,9 +20,10 @@ struct PathKeys {
 };
 PathKeys g_pathKeys;
 
-// The rank of each position of the list at the last ranked fill; empty while
-// the rows are not ranked.
-std::vector<unsigned char> g_rowRanks;
+// The index in the last fill's order of each position of the list; empty
+// while the rows are in catalogue order.
+std::vector<std::uint32_t> g_fillOrder;
+constexpr std::uint32_t kNotFilled = 0xFFFFFFFFu;
 
 bool IsFullWidthSpace(const char* at, std::size_t length) noexcept {
     return length == 2 && at[0] == '\x81' && at[1] == '\x40';
@@ -68,16 +71,55 @@ const std::vector<std::string>& PathKeysOf(const FolderList& folders) {
     return g_pathKeys.keys;
 }
 
-unsigned RankAt(LPARAM position) noexcept {
-    if (position < 0 || static_cast<std::size_t>(position) >= g_rowRanks.size()) return kRankRest;
-    return g_rowRanks[static_cast<std::size_t>(position)];
+std::uint32_t FillIndexAt(LPARAM position) noexcept {
+    if (position < 0 || static_cast<std::size_t>(position) >= g_fillOrder.size()) return kNotFilled;
+    return g_fillOrder[static_cast<std::size_t>(position)];
+}
+
+// Adds [begin, end) to sorted, disjoint ranges, merging what it touches.
+void AddRange(std::vector<ByteRange>& ranges, ByteRange range) {
+    if (range.begin >= range.end) return;
+    std::vector<ByteRange> merged;
+    merged.reserve(ranges.size() + 1);
+    bool placed = false;
+    for (const ByteRange& r : ranges) {
+        if (r.end < range.begin) {
+            merged.push_back(r);
+        } else if (range.end < r.begin) {
+            if (!placed) merged.push_back(range);
+            placed = true;
+            merged.push_back(r);
+        } else {
+            range.begin = std::min(range.begin, r.begin);
+            range.end = std::max(range.end, r.end);
+        }
+    }
+    if (!placed) merged.push_back(range);
+    ranges.swap(merged);
+}
+
+// The ranges one word (or the whole query) gives in key; false when it does
+// not match there.
+bool WordRanges(const std::string& key, const std::string& cased, const std::string& word, bool fuzzy,
+                std::vector<ByteRange>& ranges) {
+    if (fuzzy) {
+        const FuzzyResult result = FuzzyMatch(key, cased, word);
+        if (!result.matched) return false;
+        for (const ByteRange& r : result.ranges) AddRange(ranges, r);
+        return true;
+    }
+    const std::size_t at = MbcsFind(key.c_str(), word.c_str());
+    if (at == std::string::npos) return false;
+    AddRange(ranges, ByteRange{at, at + word.size()});
+    return true;
 }
 
 }  // namespace
 
 MatchSettings MatchSettingsFromConfig() noexcept {
     const PluginConfig& config = Config();
-    return MatchSettings{config.matchWords != 0, config.matchPath != 0, config.rankMatches != 0};
+    return MatchSettings{config.matchWords != 0, config.matchPath != 0, config.rankMatches != 0,
+                         config.matchFuzzy != 0};
 }
 
 std::vector<std::string> SplitQueryWords(const char* query) {
@@ -107,20 +149,44 @@ QueryMatcher::QueryMatcher(const FolderList& folders, const char* query, const M
         words_.emplace_back(query);
     }
     if (settings.path) pathKeys_ = &PathKeysOf(folders);
-    ranks_ = settings.rank && query[0] != '\0' && !words_.empty();
+    if (settings.fuzzy) {
+        patterns_.reserve(words_.size());
+        for (const std::string& word : words_) patterns_.emplace_back(word);
+    }
+    scores_ = settings.fuzzy;
+    ranks_ = (settings.rank || settings.fuzzy) && query[0] != '\0' && !words_.empty();
 }
 
 bool QueryMatcher::Matches(std::size_t position) const {
     if (everyFolder_) return true;
-    for (const std::string& word : words_) {
+    for (std::size_t word = 0; word < words_.size(); ++word) {
         if (!Contains(position, word)) return false;
     }
     return true;
 }
 
-bool QueryMatcher::Contains(std::size_t position, const std::string& word) const {
-    if (MbcsContains(folders_[position].searchKey.c_str(), word.c_str())) return true;
-    return pathKeys_ && MbcsContains((*pathKeys_)[position].c_str(), word.c_str());
+bool QueryMatcher::Contains(std::size_t position, std::size_t word) const {
+    if (!patterns_.empty()) {
+        if (patterns_[word].Matches(folders_[position].searchKey)) return true;
+        return pathKeys_ && patterns_[word].Matches((*pathKeys_)[position]);
+    }
+    if (MbcsContains(folders_[position].searchKey.c_str(), words_[word].c_str())) return true;
+    return pathKeys_ && MbcsContains((*pathKeys_)[position].c_str(), words_[word].c_str());
+}
+
+int QueryMatcher::ScoreOf(std::size_t position) const {
+    const FolderRecord& record = folders_[position];
+    int total = 0;
+    for (const FuzzyPattern& pattern : patterns_) {
+        int score = 0;
+        if (pattern.Score(record.searchKey, record.name, score) ||
+            (pathKeys_ && pattern.Score((*pathKeys_)[position], record.displayPath, score))) {
+            total += score;
+        } else {
+            return 0;
+        }
+    }
+    return total;
 }
 
 RowRank QueryMatcher::RankOf(std::size_t position) const {
@@ -134,13 +200,30 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
 }
 
 void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize) {
-    g_rowRanks.clear();
-    if (!matcher.Ranks()) return;
-    g_rowRanks.assign(listSize, kRankRest);
-    for (RowPosition position : positions) g_rowRanks[position] = matcher.RankOf(position);
-    std::stable_sort(positions.begin(), positions.end(),
-                     [](RowPosition a, RowPosition b) { return g_rowRanks[a] < g_rowRanks[b]; });
+    if (!matcher.Ranks()) {
+        ForgetFillOrder();
+        return;
+    }
+    // (key, position): the key orders, the position breaks ties.
+    std::vector<std::pair<int, RowPosition>> keyed;
+    keyed.reserve(positions.size());
+    for (RowPosition position : positions) {
+        const int key = matcher.Scores() ? -matcher.ScoreOf(position) : static_cast<int>(matcher.RankOf(position));
+        keyed.emplace_back(key, position);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < keyed.size(); ++i) positions[i] = keyed[i].second;
+    KeepFillOrder(positions, listSize);
 }
+
+void KeepFillOrder(const std::vector<RowPosition>& positions, std::size_t listSize) {
+    g_fillOrder.assign(listSize, kNotFilled);
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        if (positions[i] < listSize) g_fillOrder[positions[i]] = static_cast<std::uint32_t>(i);
+    }
+}
+
+void ForgetFillOrder() noexcept { std::vector<std::uint32_t>().swap(g_fillOrder); }
 
 bool QueryNarrows(const std::string& previous, const char* next) noexcept {
     if (!next) return false;
@@ -154,12 +237,35 @@ bool QueryNarrows(const std::string& previous, const char* next) noexcept {
 }
 
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {
-    if (!g_rowRanks.empty()) {
-        const unsigned a = RankAt(first);
-        const unsigned b = RankAt(second);
+    if (!g_fillOrder.empty()) {
+        const std::uint32_t a = FillIndexAt(first);
+        const std::uint32_t b = FillIndexAt(second);
         if (a != b) return a < b ? -1 : 1;
     }
     return first > second ? 1 : first < second ? -1 : 0;
+}
+
+MatchRanges MatchRangesOf(const FolderRecord& record, const char* query, const MatchSettings& settings) {
+    MatchRanges ranges;
+    if (!query || query[0] == '\0') return ranges;
+    std::vector<std::string> words;
+    if (settings.words) {
+        words = SplitQueryWords(query);
+    } else {
+        words.emplace_back(query);
+    }
+    std::string pathKey;
+    if (settings.path) pathKey = UpperCaseMbcs(record.displayPath);
+    for (const std::string& word : words) {
+        if (WordRanges(record.searchKey, record.name, word, settings.fuzzy, ranges.name)) continue;
+        if (settings.path && WordRanges(pathKey, record.displayPath, word, settings.fuzzy, ranges.path)) continue;
+        return MatchRanges{};
+    }
+    // Keys are their texts upper-cased in place: the same length, the same
+    // character boundaries. Anything else has nothing to show.
+    if (record.searchKey.size() != record.name.size()) ranges.name.clear();
+    if (pathKey.size() != record.displayPath.size()) ranges.path.clear();
+    return ranges;
 }
 
 void RefreshPathKeys(const FolderList& folders, const MatchSettings& settings) {

@@ -1,10 +1,13 @@
 #pragma once
 // The opt-in ways of matching and ordering the result rows: several words in
 // any order ("MatchWords"), the display path as well as the name
-// ("MatchPath") and the best matches first ("RankMatches"). With all three 0
-// a query is one substring of the search key and rows keep catalogue order.
+// ("MatchPath"), the best matches first ("RankMatches") and the query's
+// characters in order with gaps, best score first ("MatchFuzzy"). With all
+// four 0 a query is one substring of the search key and rows keep catalogue
+// order.
 
 #include "catalogue/folder_record.h"
+#include "dialog/fuzzy_match.h"
 
 #include <windows.h>
 
@@ -23,9 +26,10 @@ struct MatchSettings {
     bool words = false;
     bool path = false;
     bool rank = false;
+    bool fuzzy = false;
 
     bool operator==(const MatchSettings& other) const noexcept {
-        return words == other.words && path == other.path && rank == other.rank;
+        return words == other.words && path == other.path && rank == other.rank && fuzzy == other.fuzzy;
     }
 };
 MatchSettings MatchSettingsFromConfig() noexcept;
@@ -44,24 +48,36 @@ public:
     // the matcher.
     QueryMatcher(const FolderList& folders, const char* query, const MatchSettings& settings);
 
+    // Depends on nothing but the record at position: any subset of the
+    // positions (the matches of a shorter query) may be tested.
     bool Matches(std::size_t position) const;
-    // Rows are ranked for a query that is not empty, with "RankMatches" on.
+    // Rows are ordered for a query that is not empty, with "RankMatches" or
+    // "MatchFuzzy" on.
     bool Ranks() const noexcept { return ranks_; }
+    // "MatchFuzzy": rows by score, best first; otherwise by rank group.
+    bool Scores() const noexcept { return scores_; }
     RowRank RankOf(std::size_t position) const;
+    // The sum over the words of the best alignment's score, in the name or,
+    // where the name holds none, in the path; 0 for a position that does
+    // not match.
+    int ScoreOf(std::size_t position) const;
 
 private:
-    bool Contains(std::size_t position, const std::string& word) const;
+    bool Contains(std::size_t position, std::size_t word) const;
 
     const FolderList& folders_;
     bool everyFolder_ = false;
     bool ranks_ = false;
+    bool scores_ = false;
     std::vector<std::string> words_;
+    std::vector<FuzzyPattern> patterns_;  // one per word with "MatchFuzzy"
     const std::vector<std::string>* pathKeys_ = nullptr;
 };
 
-// Puts the matching positions into rank order (each group in catalogue
-// order) and keeps the ranks for CompareUnsortedRows; without ranking it
-// forgets them and leaves the order as it is.
+// Puts the matching positions into the order of the matcher (rank groups,
+// or scores best first; ties in catalogue order, whatever order the
+// positions came in) and keeps that order for CompareUnsortedRows; without
+// ordering it forgets any kept order and leaves the positions as they are.
 void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize);
 
 // Whether every folder that next matches also matches previous (both
@@ -69,9 +85,27 @@ void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& position
 // of previous: next extends previous by whole characters.
 bool QueryNarrows(const std::string& previous, const char* next) noexcept;
 
-// The order of unsorted rows, by their item data: ranked order while the
-// rows are ranked, catalogue order otherwise.
+// Keeps positions (rows of a fill, in the order shown) as the order that
+// CompareUnsortedRows restores; an empty vector or none kept: catalogue
+// order. OrderByRank calls it; a fill that orders its rows otherwise calls
+// it after.
+void KeepFillOrder(const std::vector<RowPosition>& positions, std::size_t listSize);
+void ForgetFillOrder() noexcept;
+
+// The order of unsorted rows, by their item data: the order the last fill
+// kept, catalogue order otherwise.
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept;
+
+// The bytes of a record's name and display path that make it match query
+// (upper-cased) under settings: the first occurrence of the query, or of
+// each word, in the name or else the path; with "MatchFuzzy" the characters
+// of the best alignment. Sorted, not overlapping, on character boundaries;
+// both empty for no query or no match.
+struct MatchRanges {
+    std::vector<ByteRange> name;
+    std::vector<ByteRange> path;
+};
+MatchRanges MatchRangesOf(const FolderRecord& record, const char* query, const MatchSettings& settings);
 
 // Makes the upper-cased display paths of a list again (with "MatchPath"
 // on). Every showing fills the list unfiltered after its rebuild; that fill

@@ -137,6 +137,11 @@ INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
+    if (header->code == NM_CUSTOMDRAW && HighlightEnabled()) {
+        NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, OnResultListCustomDraw(header->hwndFrom, draw));
+        return TRUE;
+    }
     return OnResultListNotify(dialog, header);
 }
 
@@ -287,6 +292,9 @@ void DestroySearchDialog() noexcept {
     g_state.dropHighlightRow = -1;
     g_state.rowPositions = std::vector<RowPosition>();
     g_state.lastQueryValid = false;
+    g_state.lastQuery.clear();
+    g_state.highlightFont.reset();
+    g_state.highlightFontSource = nullptr;
     EndInstantShowings();
     g_state.prepared = false;
     g_state.historyLoaded = false;

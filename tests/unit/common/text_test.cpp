@@ -50,7 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // The trail byte 0x61 ('a') of a double-byte character is not a letter.
                       UpperCase{"\x88\x61", "\x88\x61"},
                       // A lone lead byte at the end stays; what comes before is folded.
-                      UpperCase{"ab\x82", "AB\x82"}, UpperCase{"\x82\x81\x83", "\x82\x60\x83"}));
+                      UpperCase{"ab\x82", "AB\x82"}, UpperCase{"\x82\x81\x83", "\x82\x60\x83"},
+                      // So does one before a byte that cannot follow a lead byte, such as a space.
+                      UpperCase{"tea\x81 time", "TEA\x81 TIME"}));
 
 TEST(CopyTruncated, CutsAndAlwaysTerminates) {
     char buffer[5];

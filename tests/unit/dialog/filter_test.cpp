@@ -111,6 +111,84 @@ TEST_P(ListModeTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderClick)
     EXPECT_EQ(NameList{"2024"}, Names());
 }
 
+// Scores of "ab": a word start and the best alignment (52), a case change
+// (50), the name's start (48), adjacent (36), scattered (29); ties keep
+// catalogue order. The first alignment found in "xa-ab" would score 28.
+TEST_P(ListModeTest, FuzzyRowsComeByScoreAndBackAfterTheThirdHeaderClick) {
+    UseIni("[Config]\r\nMatchFuzzy=1\r\nRankMatches=1\r\n");
+    NextCatalogue() = {Folder("xaxb", "xaxb"), Folder("a-xb", "a-xb"), Folder("xa-ab", "xa-ab"),
+                       Folder("xabx", "xabx"), Folder("myAb", "myAb"), Folder("x-ab", "x-ab"),
+                       Folder("Notes", "Notes")};
+    const NameList scored{"xa-ab", "x-ab", "myAb", "a-xb", "xabx", "xaxb"};
+    Open();
+    Type("ab");
+    EXPECT_EQ(scored, Names());
+    EXPECT_EQ((std::vector<LPARAM>{2, 5, 4, 1, 3, 0}), ItemData());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"a-xb", "myAb", "x-ab", "xa-ab", "xabx", "xaxb"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ((NameList{"xaxb", "xabx", "xa-ab", "x-ab", "myAb", "a-xb"}), Names());
+    ClickHeader(0);
+    EXPECT_EQ(scored, Names());
+    EXPECT_EQ(0, HeaderFormat(0));
+    // An empty query lists every folder in catalogue order.
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    EXPECT_EQ((NameList{"xaxb", "a-xb", "xa-ab", "xabx", "myAb", "x-ab", "Notes"}), Names());
+}
+
+// The custom draw answers the list view gets: a cell is drawn by the dialog
+// (CDRF_SKIPDEFAULT) only with "HighlightMatches" on and characters of its
+// text matched; the rows' records come from the rows, the query from the
+// last fill.
+TEST_P(ListModeTest, HighlightMatchesDrawsOnlyCellsWithMatchedCharacters) {
+    Open();
+    HWND list = List();
+    HDC dc = GetDC(list);
+    struct Case {
+        int highlight;
+        int path;
+        const char* typed;
+        DWORD stage;
+        int row;
+        int column;
+        LRESULT result;
+    };
+    constexpr DWORD kSubItem = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    const Case cases[] = {
+        {0, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
+        {0, 0, "pl", kSubItem, 0, 0, CDRF_DODEFAULT},
+        {1, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_NOTIFYITEMDRAW},
+        {1, 0, "pl", CDDS_ITEMPREPAINT, 0, 0, CDRF_NOTIFYSUBITEMDRAW},
+        {1, 0, "pl", kSubItem, 0, 0, CDRF_SKIPDEFAULT},   // "Plans"
+        {1, 0, "pl", kSubItem, 0, 1, CDRF_DODEFAULT},     // "Work/Plans": the path is not searched
+        {1, 1, "wor pl", kSubItem, 0, 0, CDRF_DODEFAULT},  // "wor pl" is in neither
+        {1, 1, "work", kSubItem, 1, 1, CDRF_SKIPDEFAULT},  // "Work/Plans"
+        {1, 1, "work", kSubItem, 0, 0, CDRF_SKIPDEFAULT},  // "Work" itself
+        {1, 0, "", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
+        {1, 0, "pl", kSubItem, 7, 0, CDRF_DODEFAULT},     // no such row
+    };
+    for (const Case& c : cases) {
+        tarnwick::Config().highlightMatches = c.highlight;
+        tarnwick::Config().matchPath = c.path;
+        SetWindowTextA(Box(), c.typed);
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        Pump();  // paints the rows, highlighted or not
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list;
+        draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = c.stage;
+        draw.nmcd.hdc = dc;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(c.row);
+        draw.iSubItem = c.column;
+        EXPECT_EQ(c.result, SendMessageA(Dialog(), WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw)))
+            << c.highlight << c.path << " " << c.typed << " stage " << c.stage << " row " << c.row << " column "
+            << c.column;
+    }
+    ReleaseDC(list, dc);
+}
+
 TEST_P(ListModeTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
     Open();
@@ -186,25 +264,30 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
     LVCOLUMNA column{};
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    // "MatchWords", "MatchPath", "RankMatches"; all 0 unless a case says.
+    // "MatchWords", "MatchPath", "RankMatches", "MatchFuzzy"; all 0 unless a case says.
     struct Case {
         const char* query;
         std::vector<LPARAM> positions;
         tarnwick::MatchSettings keys{};
     };
     const tarnwick::MatchSettings words{true, false, false}, path{false, true, false}, wordsAndPath{true, true, false},
-        rank{false, false, true};
+        rank{false, false, true}, fuzzy{false, false, false, true}, fuzzyPath{false, true, false, true},
+        fuzzyWords{true, false, false, true}, fuzzyWordsPath{true, true, false, true};
     // "ソ" is 0x83 0x5C: its trail byte is no "\\", "\\\x83" no match either.
     const Case cases[] = {{nullptr, {0, 1, 2, 3}}, {"", {0, 1, 2, 3}}, {"ALP", {0, 2}}, {"alp", {}}, {"BETA", {1}},
                           {"X", {}}, {"ソ", {3}}, {"フト", {3}}, {"\\", {}}, {"\\\x83", {}}, {"\x83", {}},
                           {"   ", {}}, {"   ", {0, 1, 2, 3}, words}, {"ALP LPH", {}}, {"ALP LPH", {0}, words},
                           {"PHA\x81\x40" "AL", {0}, words}, {"ALP BETA", {}, words}, {"ALP BETA", {1}, wordsAndPath},
                           {"フト ソ", {3}, words}, {"ソ \\", {}, wordsAndPath}, {"X", {0}, path},
-                          {"ALPHA/", {1}, path}, {"A", {0, 1, 2}}, {"A", {0, 2, 1}, rank}, {"A", {0, 1, 2}, words}};
+                          {"ALPHA/", {1}, path}, {"A", {0, 1, 2}}, {"A", {0, 2, 1}, rank}, {"A", {0, 1, 2}, words},
+                          {"AP", {}}, {"AP", {0, 2}, fuzzy}, {"LA", {0}, fuzzy}, {"ALPX", {}, fuzzy},
+                          {"XA", {}, fuzzy}, {"XA", {0}, fuzzyPath}, {"L P", {}, fuzzy}, {"ソト", {3}, fuzzy},
+                          {"BT AA", {}, fuzzyWords}, {"BT AA", {1}, fuzzyWordsPath}, {"   ", {0, 1, 2, 3}, fuzzyWords}};
     for (const Case& c : cases) {
         tarnwick::Config().matchWords = c.keys.words;
         tarnwick::Config().matchPath = c.keys.path;
         tarnwick::Config().rankMatches = c.keys.rank;
+        tarnwick::Config().matchFuzzy = c.keys.fuzzy;
         tarnwick::FillResultList(list, folders, c.query);
         std::vector<LPARAM> positions;
         const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -215,7 +298,7 @@ TEST(FillResultList, FillsRowsWithPositionsAndQueriesMatchOnlyTheKey) {
             SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             positions.push_back(item.lParam);
         }
-        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)") << c.keys.words << c.keys.path << c.keys.rank;
+        EXPECT_EQ(c.positions, positions) << (c.query ? c.query : "(none)") << c.keys.words << c.keys.path << c.keys.rank << c.keys.fuzzy;
     }
     tarnwick::Config() = tarnwick::PluginConfig{};
     DestroyWindow(list);

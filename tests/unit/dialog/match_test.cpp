@@ -27,6 +27,7 @@ TEST(SplitQueryWords, SplitsAtBothSpacesAndKeepsWholeCharacters) {
         {"\x81\x81\x40", {"\x81\x81\x40"}},
         {"AB\x81", {"AB\x81"}},
         {"A \x81", {"A", "\x81"}},
+        {"TEA\x81 TIME", {"TEA\x81", "TIME"}},  // a lead byte before a space is a character of its own
     };
     for (const SplitCase& c : cases) EXPECT_EQ(c.words, tarnwick::SplitQueryWords(c.query)) << c.query;
     EXPECT_TRUE(tarnwick::SplitQueryWords(nullptr).empty());
@@ -94,6 +95,68 @@ TEST(QueryNarrows, WhenTheNextQueryExtendsTheLastByWholeCharacters) {
     };
     for (const NarrowCase& c : cases) EXPECT_EQ(c.narrows, tarnwick::QueryNarrows(c.previous, c.next)) << c.next;
     EXPECT_FALSE(tarnwick::QueryNarrows("A", nullptr));
+}
+
+struct FuzzyCase {
+    const char* name;   // the key is its upper-cased form
+    const char* query;  // upper-cased
+    bool matched;
+};
+
+// "ソフト" is 83 5C 83 74 83 67, "・" 81 45: neither's bytes are characters of their own.
+TEST(FuzzyMatch, FindsTheQuerysWholeCharactersInOrderWithGaps) {
+    const FuzzyCase cases[] = {
+        {"Invoices", "IVC", true},       {"Invoices", "CVI", false},        {"Invoices", "INVOICESS", false},
+        {"Invoices", "", true},          {"", "A", false},                  {"ソフト", "ソト", true},
+        {"ソフト", "トソ", false},       {"ソフト", "\\", false},            {"ソフト", "\x83", false},
+        {"ソフト", "T", false},          {"Tea\x81", "TEA\x81", true},      {"Tea\x81 Time", "\x81", true},
+        {"Tea・Time", "\x81", false},    {"Tea・Time", "A・T", true},       {"ａｂｃ", "ＡＣ", true},
+        {"plan b", "N B", true},         {"plan b", "NB ", false},
+    };
+    for (const FuzzyCase& c : cases) {
+        const std::string key = tarnwick::UpperCaseMbcs(c.name);
+        EXPECT_EQ(c.matched, tarnwick::FuzzyMatch(key, c.name, c.query).matched) << c.name << " / " << c.query;
+        EXPECT_EQ(c.matched, tarnwick::FuzzyPattern(c.query).Matches(key)) << c.name << " / " << c.query;
+    }
+}
+
+using Ranges = std::vector<tarnwick::ByteRange>;
+
+struct RangeCase {
+    const char* name;
+    const char* path;
+    const char* query;  // upper-cased
+    tarnwick::MatchSettings keys;
+    Ranges name_ranges;
+    Ranges path_ranges;
+};
+
+TEST(MatchRangesOf, MarksTheCharactersThatMadeTheRowMatch) {
+    const tarnwick::MatchSettings plain{}, words{true, false, false, false}, path{false, true, false, false},
+        wordsAndPath{true, true, false, false}, fuzzy{false, false, false, true}, fuzzyPath{false, true, false, true},
+        fuzzyWords{true, false, false, true};
+    // "受信箱" is 8E F3 90 4D 94 A0; "ａｂｃ" 82 81 82 82 82 83, upper-cased 82 60 82 61 82 62.
+    const RangeCase cases[] = {
+        {"Invoices", "Archive/Invoices", "VOI", plain, {{2, 5}}, {}},
+        {"Invoices", "Archive/Invoices", "ARCH", plain, {}, {}},
+        {"Invoices", "Archive/Invoices", "ARCH", path, {}, {{0, 4}}},
+        {"Invoices 2024", "x", "2024 INV", words, {{0, 3}, {9, 13}}, {}},
+        {"2024", "Invoices/2024", "INV 2024", wordsAndPath, {{0, 4}}, {{0, 3}}},
+        {"ソフト", "ソフト", "フト", plain, {{2, 6}}, {}},
+        {"Invoices", "", "IVC", fuzzy, {{0, 1}, {2, 3}, {5, 6}}, {}},
+        {"xa-ab", "", "AB", fuzzy, {{3, 5}}, {}},  // the best alignment, not the first
+        {"受信箱", "", "受箱", fuzzy, {{0, 2}, {4, 6}}, {}},
+        {"ａｂｃ", "", "ＡＣ", fuzzy, {{0, 2}, {4, 6}}, {}},
+        {"2024", "Invoices/2024", "IV24", fuzzyPath, {}, {{0, 1}, {2, 3}, {9, 10}, {12, 13}}},
+        {"Invoices", "", "NV OI", fuzzyWords, {{1, 5}}, {}},
+        {"Invoices", "", "XYZ", fuzzy, {}, {}},
+        {"Invoices", "", "", plain, {}, {}},
+    };
+    for (const RangeCase& c : cases) {
+        const tarnwick::MatchRanges ranges = tarnwick::MatchRangesOf(Folder(c.name, c.path), c.query, c.keys);
+        EXPECT_EQ(c.name_ranges, ranges.name) << c.name << " / " << c.query;
+        EXPECT_EQ(c.path_ranges, ranges.path) << c.name << " / " << c.query;
+    }
 }
 
 }  // namespace dialog_test
