@@ -98,6 +98,7 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"RankMatches", 0, &PluginConfig::rankMatches},
     {"MoveKeys", 0, &PluginConfig::moveKeys},
     {"InstantOpen", 0, &PluginConfig::instantOpen},
+    {"AllMailboxes", 0, &PluginConfig::allMailboxes},
 };
 
 }  // namespace

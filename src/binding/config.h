@@ -30,6 +30,7 @@ struct PluginConfig {
     int rankMatches = 0;
     int moveKeys = 0;
     int instantOpen = 0;  // 1: the dialog opens on the catalogue as last built
+    int allMailboxes = 0;   // 1: the folders of every mailbox of the data folder
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

@@ -4,6 +4,9 @@
 #include "dialog/history.h"
 #include "dialog/search_dialog.h"
 
+#include "catalogue/folder_walk.h"
+#include "catalogue/mailboxes.h"
+
 #include "common/text.h"
 #include "resource_ids.h"
 #include "binding/config.h"
@@ -53,6 +56,16 @@ std::vector<int> StoredHistoryIndexes(int historyMax) {
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     return indexes;
+}
+
+// "AllMailboxes": the host opens a folder of its current mailbox only.
+void SwitchToMailboxOf(const std::string& folderId) {
+    const std::string mailboxId = MailboxOfFolderId(folderId);
+    if (mailboxId.empty()) return;
+    const std::string current = WithTrailingSeparator(HostCurrentMailBox());
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, mailboxId.c_str(), -1, current.c_str(), -1) == CSTR_EQUAL)
+        return;
+    HostSetCurrentMailBox(mailboxId);
 }
 
 void ChooseRowUnderCursor(HWND dialog, HWND list) {
@@ -106,7 +119,11 @@ const FolderRecord* RecordOfRow(HWND list, int row) {
 }
 
 void OpenFolderOfRow(int row, HWND list) {
-    if (const FolderRecord* record = RecordOfRow(list, row)) HostSetCurrentFolder(record->folderId);
+    const FolderRecord* record = RecordOfRow(list, row);
+    if (!record) return;
+    const std::string folderId = record->folderId;
+    if (Config().allMailboxes != 0) SwitchToMailboxOf(folderId);
+    HostSetCurrentFolder(folderId);
 }
 
 bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
@@ -116,7 +133,9 @@ bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
     return true;
 }
 
-void RecordQueryAfterDrop(HWND list) { AddQueryToHistory(GetParent(list)); }
+void RecordQueryAfterDrop(HWND list, const std::string& folderId) {
+    AddQueryToHistory(GetParent(list));
+}
 
 void AddQueryToHistory(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);
