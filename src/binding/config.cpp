@@ -99,6 +99,7 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"MoveKeys", 0, &PluginConfig::moveKeys},
     {"InstantOpen", 0, &PluginConfig::instantOpen},
     {"AllMailboxes", 0, &PluginConfig::allMailboxes},
+    {"RecentFolders", 0, &PluginConfig::recentFolders},
 };
 
 }  // namespace

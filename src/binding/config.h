@@ -31,6 +31,7 @@ struct PluginConfig {
     int moveKeys = 0;
     int instantOpen = 0;  // 1: the dialog opens on the catalogue as last built
     int allMailboxes = 0;   // 1: the folders of every mailbox of the data folder
+    int recentFolders = 0;  // how many recently used folders come first (at most 50)
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

@@ -2,6 +2,7 @@
 // the search box's drop-down list.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
+#include "dialog/recent_folders.h"
 #include "dialog/search_dialog.h"
 
 #include "catalogue/folder_walk.h"
@@ -124,6 +125,7 @@ void OpenFolderOfRow(int row, HWND list) {
     const std::string folderId = record->folderId;
     if (Config().allMailboxes != 0) SwitchToMailboxOf(folderId);
     HostSetCurrentFolder(folderId);
+    NoteRecentFolder(folderId);
 }
 
 bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
@@ -135,6 +137,7 @@ bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
 
 void RecordQueryAfterDrop(HWND list, const std::string& folderId) {
     AddQueryToHistory(GetParent(list));
+    NoteRecentFolder(folderId);
 }
 
 void AddQueryToHistory(HWND dialog) {

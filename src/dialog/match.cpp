@@ -2,6 +2,8 @@
 // rows. Whole characters only, stepping as the plain filter does.
 #include "dialog/match.h"
 
+#include "dialog/recent_folders.h"
+
 #include "common/text.h"
 #include "binding/config.h"
 
@@ -100,6 +102,7 @@ std::vector<std::string> SplitQueryWords(const char* query) {
 QueryMatcher::QueryMatcher(const FolderList& folders, const char* query, const MatchSettings& settings)
     : folders_(folders), everyFolder_(query == nullptr) {
     if (everyFolder_) return;
+    emptyQuery_ = query[0] == '\0';
     if (settings.words) {
         words_ = SplitQueryWords(query);
     } else {
@@ -134,17 +137,31 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
 
 void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize) {
     g_rowRanks.clear();
-    if (!matcher.Ranks()) return;
+    const bool recentFirst =
+        PrepareRecentOrder(matcher.Folders(), matcher.EveryFolder(), matcher.EmptyQuery() || matcher.Ranks());
+    if (!matcher.Ranks()) {
+        if (recentFirst)
+            std::stable_sort(positions.begin(), positions.end(),
+                             [](std::size_t a, std::size_t b) { return RecencyOf(a) < RecencyOf(b); });
+        return;
+    }
     g_rowRanks.assign(listSize, kRankRest);
     for (std::size_t position : positions) g_rowRanks[position] = matcher.RankOf(position);
-    std::stable_sort(positions.begin(), positions.end(),
-                     [](std::size_t a, std::size_t b) { return g_rowRanks[a] < g_rowRanks[b]; });
+    std::stable_sort(positions.begin(), positions.end(), [](std::size_t a, std::size_t b) {
+        if (g_rowRanks[a] != g_rowRanks[b]) return g_rowRanks[a] < g_rowRanks[b];
+        return RecencyOf(a) < RecencyOf(b);
+    });
 }
 
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {
     if (!g_rowRanks.empty()) {
         const unsigned a = RankAt(first);
         const unsigned b = RankAt(second);
+        if (a != b) return a < b ? -1 : 1;
+    }
+    if (RecentOrderActive() && first >= 0 && second >= 0) {
+        const unsigned a = RecencyOf(static_cast<std::size_t>(first));
+        const unsigned b = RecencyOf(static_cast<std::size_t>(second));
         if (a != b) return a < b ? -1 : 1;
     }
     return first > second ? 1 : first < second ? -1 : 0;

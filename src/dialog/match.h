@@ -38,6 +38,10 @@ public:
     bool Matches(std::size_t position) const;
     // Rows are ranked for a query that is not empty, with "RankMatches" on.
     bool Ranks() const noexcept { return ranks_; }
+    // Every folder (null) or an empty text: the recent folders come first.
+    bool EmptyQuery() const noexcept { return everyFolder_ || emptyQuery_; }
+    bool EveryFolder() const noexcept { return everyFolder_; }
+    const FolderList& Folders() const noexcept { return folders_; }
     RowRank RankOf(std::size_t position) const;
 
 private:
@@ -45,6 +49,7 @@ private:
 
     const FolderList& folders_;
     bool everyFolder_ = false;
+    bool emptyQuery_ = false;
     bool ranks_ = false;
     std::vector<std::string> words_;
     const std::vector<std::string>* pathKeys_ = nullptr;
@@ -52,11 +57,14 @@ private:
 
 // Puts the matching positions into rank order (each group in catalogue
 // order) and keeps the ranks for CompareUnsortedRows; without ranking it
-// forgets them and leaves the order as it is.
+// forgets them and leaves the order as it is. With "RecentFolders", the
+// recent folders come first, most recent first, in an empty query's rows
+// and in each rank group.
 void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize);
 
 // The order of unsorted rows, by their item data: ranked order while the
-// rows are ranked, catalogue order otherwise.
+// rows are ranked, then recent folders first while the fill put them so,
+// catalogue order otherwise.
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept;
 
 // Makes the upper-cased display paths of a list again (with "MatchPath"
