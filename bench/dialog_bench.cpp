@@ -190,9 +190,9 @@ double TimeMatching(const char* upperQuery, bool matchKeys) {
     for (int i = 0; i < 5; ++i) {
         const double start = Now();
         const tarnwick::QueryMatcher matcher(g_folders, upperQuery, tarnwick::MatchSettingsFromConfig());
-        std::vector<std::size_t> positions;
+        std::vector<tarnwick::RowPosition> positions;
         for (std::size_t position = 0; position < g_folders.size(); ++position) {
-            if (matcher.Matches(position)) positions.push_back(position);
+            if (matcher.Matches(position)) positions.push_back(static_cast<tarnwick::RowPosition>(position));
         }
         tarnwick::OrderByRank(matcher, positions, g_folders.size());
         runs.push_back(Now() - start);

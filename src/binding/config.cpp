@@ -98,6 +98,7 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"RankMatches", 0, &PluginConfig::rankMatches},
     {"MoveKeys", 0, &PluginConfig::moveKeys},
     {"InstantOpen", 0, &PluginConfig::instantOpen},
+    {"VirtualList", 0, &PluginConfig::virtualList},
     {"AllMailboxes", 0, &PluginConfig::allMailboxes},
     {"RecentFolders", 0, &PluginConfig::recentFolders},
 };

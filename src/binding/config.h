@@ -30,6 +30,7 @@ struct PluginConfig {
     int rankMatches = 0;
     int moveKeys = 0;
     int instantOpen = 0;  // 1: the dialog opens on the catalogue as last built
+    int virtualList = 0;  // 1: the result list stores no rows of its own
     int allMailboxes = 0;   // 1: the folders of every mailbox of the data folder
     int recentFolders = 0;  // how many recently used folders come first (at most 50)
 };

@@ -3,6 +3,7 @@
 // subsystems see only search_dialog.h and history.h.
 
 #include "catalogue/folder_record.h"
+#include "dialog/match.h"
 #include "common/unique_handle.h"
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -47,6 +49,19 @@ struct SearchDialogState {
     bool historyLoaded = false;
     // The list the rows' item data point into (the one the last fill used).
     const FolderList* rowSource = nullptr;
+    // "VirtualList": the result list is an owner-data list view; its rows are
+    // rowPositions in the order shown, and the row that shows the drop
+    // highlight is kept here (such a list stores selection and focus only).
+    bool virtualRows = false;
+    int dropHighlightRow = -1;
+    // The matches of the last fill: the rows in the order shown with
+    // virtualRows, else in the fill's order (the list view holds the rows).
+    std::vector<RowPosition> rowPositions;
+    // The upper-cased query of the last fill, for narrowing the next one;
+    // invalid after a fill of every folder from a list that may have changed.
+    std::string lastQuery;
+    MatchSettings lastSettings;
+    bool lastQueryValid = false;
     // "InstantOpen": the immutable copy the rows point into, swapped only
     // on this thread.
     std::shared_ptr<const FolderList> shownSnapshot;
@@ -64,6 +79,9 @@ void ReleaseDialogActCtx() noexcept;
 
 // result_list.cpp
 void FillResultList(HWND list, const FolderList& folders, const char* query);
+// The position a row stands for: its item data, or with virtualRows its
+// entry of rowPositions; false when the row does not exist.
+bool PositionOfRow(HWND list, int row, std::size_t& position);
 void OnSearchQueryChanged(HWND dialog, int notification);
 void ShowAllFolders(HWND dialog);
 void ApplyActiveSort(HWND list);
@@ -92,6 +110,21 @@ void OnCatalogueChanged(HWND dialog);
 void OnInstantOpenTimer(HWND dialog, UINT_PTR timer);
 // Teardown: no more notifications, no snapshot.
 void EndInstantShowings() noexcept;
+
+// virtual_rows.cpp: the owner-data result list of "VirtualList".
+bool VirtualListEnabled() noexcept;
+// Creation: the template's list replaced by an owner-data one in its place;
+// the list the dialog then has.
+HWND UseVirtualResultList(HWND dialog);
+// Shows the rows of rowPositions from the top, nothing selected.
+void ShowVirtualRows(HWND list);
+// Sorts rowPositions by the column's state, keeping the selected folder selected.
+void SortVirtualRows(HWND list, int column);
+// The list's questions for texts and type-ahead; false for other notifications.
+bool OnVirtualListNotify(HWND dialog, const NMHDR* header);
+// The list's own messages that the owner must answer for such a list
+// (the drop highlight); false when the message is for the list view.
+bool HandleVirtualListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // keyboard.cpp
 LRESULT CALLBACK SearchDialogKeyHook(int code, WPARAM removeFlag, LPARAM message);

@@ -110,13 +110,9 @@ const FolderRecord* RecordOfRow(HWND list, int row) {
     // The catalogue itself (with "InstantOpen" the showing's snapshot): rows
     // carry positions in it, and it is gone (null) once exit has destroyed it.
     const FolderList* folders = RowFolders();
-    if (!list || row < 0 || !folders) return nullptr;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-    if (item.lParam < 0 || static_cast<std::size_t>(item.lParam) >= folders->size()) return nullptr;
-    return &(*folders)[static_cast<std::size_t>(item.lParam)];
+    std::size_t position = 0;
+    if (!folders || !PositionOfRow(list, row, position) || position >= folders->size()) return nullptr;
+    return &(*folders)[position];
 }
 
 void OpenFolderOfRow(int row, HWND list) {

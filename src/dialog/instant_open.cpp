@@ -48,24 +48,26 @@ int RowOfFolder(HWND list, const std::string& folderId) {
 
 void ScrollToTopRow(HWND list, int row) {
     const int current = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    if (row <= 0 || row == current) return;
+    if (row == current) return;
     RECT rect{};
     rect.left = LVIR_BOUNDS;
     if (!SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rect))) return;
     SendMessageA(list, LVM_SCROLL, 0, static_cast<LPARAM>(row - current) * (rect.bottom - rect.top));
 }
 
+// The selection first: the list view brings a newly focused row into view,
+// and the scroll afterwards puts the row the user was reading back on top.
 void RestoreRows(HWND list, const RowAnchor& anchor) {
+    const int row = anchor.selectedRow < 0 ? -1 : RowOfFolder(list, anchor.selectedFolderId);
+    if (row >= 0) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
     int top = RowOfFolder(list, anchor.topFolderId);
     if (top < 0) top = std::min(anchor.topRow, RowCount(list) - 1);
-    ScrollToTopRow(list, top);
-    if (anchor.selectedRow < 0) return;
-    const int row = RowOfFolder(list, anchor.selectedFolderId);
-    if (row < 0) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    ScrollToTopRow(list, std::max(top, 0));
 }
 
 // A drag shows the row its drop goes to: that row must keep its folder

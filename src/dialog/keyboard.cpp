@@ -97,6 +97,8 @@ LRESULT CALLBACK SearchDialogKeyHook(int code, WPARAM removeFlag, LPARAM message
 LRESULT CALLBACK ResultListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         if (message == WM_GETDLGCODE && IsEnterKeyDown(lParam)) ChooseSelectedRow(window);
+        LRESULT answered = 0;
+        if (HandleVirtualListMessage(window, message, wParam, lParam, answered)) return answered;
     } catch (...) {
     }
     WNDPROC previous = DialogState().previousListProc;

@@ -8,6 +8,7 @@
 #include "binding/config.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarnwick {
 namespace {
@@ -135,22 +136,33 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
     return kRankRest;
 }
 
-void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize) {
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize) {
     g_rowRanks.clear();
     const bool recentFirst =
         PrepareRecentOrder(matcher.Folders(), matcher.EveryFolder(), matcher.EmptyQuery() || matcher.Ranks());
     if (!matcher.Ranks()) {
         if (recentFirst)
             std::stable_sort(positions.begin(), positions.end(),
-                             [](std::size_t a, std::size_t b) { return RecencyOf(a) < RecencyOf(b); });
+                             [](RowPosition a, RowPosition b) { return RecencyOf(a) < RecencyOf(b); });
         return;
     }
     g_rowRanks.assign(listSize, kRankRest);
-    for (std::size_t position : positions) g_rowRanks[position] = matcher.RankOf(position);
-    std::stable_sort(positions.begin(), positions.end(), [](std::size_t a, std::size_t b) {
+    for (RowPosition position : positions) g_rowRanks[position] = matcher.RankOf(position);
+    std::stable_sort(positions.begin(), positions.end(), [](RowPosition a, RowPosition b) {
         if (g_rowRanks[a] != g_rowRanks[b]) return g_rowRanks[a] < g_rowRanks[b];
         return RecencyOf(a) < RecencyOf(b);
     });
+}
+
+bool QueryNarrows(const std::string& previous, const char* next) noexcept {
+    if (!next) return false;
+    const std::size_t length = previous.size();
+    if (std::strncmp(previous.c_str(), next, length) != 0) return false;
+    // The previous query must end where a character of next ends: a lead
+    // byte that was a character of its own may begin one with what follows.
+    std::size_t at = 0;
+    while (at < length) at += MbcsCharLength(next + at);
+    return at == length;
 }
 
 int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {

@@ -9,15 +9,24 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
 
+// A row's record as its position in the list the rows point into: four bytes
+// a row in either build.
+using RowPosition = std::uint32_t;
+
 struct MatchSettings {
     bool words = false;
     bool path = false;
     bool rank = false;
+
+    bool operator==(const MatchSettings& other) const noexcept {
+        return words == other.words && path == other.path && rank == other.rank;
+    }
 };
 MatchSettings MatchSettingsFromConfig() noexcept;
 
@@ -60,7 +69,12 @@ private:
 // forgets them and leaves the order as it is. With "RecentFolders", the
 // recent folders come first, most recent first, in an empty query's rows
 // and in each rank group.
-void OrderByRank(const QueryMatcher& matcher, std::vector<std::size_t>& positions, std::size_t listSize);
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize);
+
+// Whether every folder that next matches also matches previous (both
+// upper-cased queries), so that a fill for next need test only the matches
+// of previous: next extends previous by whole characters.
+bool QueryNarrows(const std::string& previous, const char* next) noexcept;
 
 // The order of unsorted rows, by their item data: ranked order while the
 // rows are ranked, then recent folders first while the fill put them so,

@@ -5,12 +5,15 @@
 #include "common/text.h"
 #include "resource_ids.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tarnwick {
 namespace {
 
 constexpr int kQueryBufferSize = 1024;
+
+void SortRows(HWND list, int column);
 
 void InsertRow(HWND list, int row, std::size_t position, const FolderRecord& record) {
     LVITEMA item{};
@@ -25,6 +28,14 @@ void InsertRow(HWND list, int row, std::size_t position, const FolderRecord& rec
     path.iSubItem = 1;
     path.pszText = const_cast<char*>(record.displayPath.c_str());
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&path));
+}
+
+void SortRows(HWND list, int column) {
+    if (DialogState().virtualRows) {
+        SortVirtualRows(list, column);
+    } else {
+        SendMessageA(list, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&CompareResultRows));
+    }
 }
 
 // The selected history entry's text; with none selected, the box's own text.
@@ -49,31 +60,81 @@ int CompareField(const FolderRecord& first, const FolderRecord& second, LPARAM c
     return MbcsCompare(a->c_str(), b->c_str());
 }
 
-int NextSortState(int state) { return state == kSortNone ? kSortAscending : state == kSortAscending ? kSortDescending : kSortNone; }
+// The positions that match, in catalogue order. A query that narrows the
+// last one need test only the last matches.
+std::vector<RowPosition> MatchingPositions(const QueryMatcher& matcher, const FolderList& folders,
+                                           const std::vector<RowPosition>* lastMatches) {
+    std::vector<RowPosition> positions;
+    if (lastMatches) {
+        std::vector<RowPosition> candidates = *lastMatches;
+        if (!std::is_sorted(candidates.begin(), candidates.end())) std::sort(candidates.begin(), candidates.end());
+        positions.reserve(candidates.size());
+        for (RowPosition position : candidates) {
+            if (position < folders.size() && matcher.Matches(position)) positions.push_back(position);
+        }
+    } else {
+        positions.reserve(folders.size());
+        for (std::size_t position = 0; position < folders.size(); ++position) {
+            if (matcher.Matches(position)) positions.push_back(static_cast<RowPosition>(position));
+        }
+    }
+    // The rows are kept while the dialog is shown: no room beyond them.
+    if (positions.capacity() > positions.size() + positions.size() / 8 + 16) positions.shrink_to_fit();
+    return positions;
+}
 
-}  // namespace
-
-void FillResultList(HWND list, const FolderList& folders, const char* query) {
-    DialogState().rowSource = &folders;
-    const MatchSettings settings = MatchSettingsFromConfig();
-    // The unfiltered fill follows every rebuild: the path keys are made there.
-    if (!query) RefreshPathKeys(folders, settings);
-    const QueryMatcher matcher(folders, query, settings);
-    // A visible list view repaints after every insertion otherwise.
+// A visible list view repaints after every insertion otherwise.
+void InsertRows(HWND list, const FolderList& folders, const std::vector<RowPosition>& positions) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    std::vector<std::size_t> positions;
-    positions.reserve(query ? 0 : folders.size());
-    for (std::size_t position = 0; position < folders.size(); ++position) {
-        if (matcher.Matches(position)) positions.push_back(position);
-    }
-    OrderByRank(matcher, positions, folders.size());
     SendMessageA(list, LVM_SETITEMCOUNT, positions.size(), 0);
     for (std::size_t row = 0; row < positions.size(); ++row) {
         InsertRow(list, static_cast<int>(row), positions[row], folders[positions[row]]);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+int NextSortState(int state) { return state == kSortNone ? kSortAscending : state == kSortAscending ? kSortDescending : kSortNone; }
+
+}  // namespace
+
+void FillResultList(HWND list, const FolderList& folders, const char* query) {
+    SearchDialogState& state = DialogState();
+    const MatchSettings settings = MatchSettingsFromConfig();
+    const bool narrows = query && state.lastQueryValid && state.rowSource == &folders && state.lastSettings == settings &&
+                         QueryNarrows(state.lastQuery, query);
+    state.rowSource = &folders;
+    // The unfiltered fill follows every rebuild: the path keys are made there.
+    if (!query) RefreshPathKeys(folders, settings);
+    const QueryMatcher matcher(folders, query, settings);
+    std::vector<RowPosition> positions = MatchingPositions(matcher, folders, narrows ? &state.rowPositions : nullptr);
+    OrderByRank(matcher, positions, folders.size());
+    state.rowPositions = std::move(positions);
+    state.lastQueryValid = true;
+    state.lastSettings = settings;
+    state.lastQuery = query ? query : "";
+    if (state.virtualRows) {
+        ShowVirtualRows(list);
+    } else {
+        InsertRows(list, folders, state.rowPositions);
+    }
+}
+
+bool PositionOfRow(HWND list, int row, std::size_t& position) {
+    const SearchDialogState& state = DialogState();
+    if (!list || row < 0) return false;
+    if (state.virtualRows) {
+        if (static_cast<std::size_t>(row) >= state.rowPositions.size()) return false;
+        position = state.rowPositions[static_cast<std::size_t>(row)];
+        return true;
+    }
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || item.lParam < 0) return false;
+    position = static_cast<std::size_t>(item.lParam);
+    return true;
 }
 
 void OnSearchQueryChanged(HWND dialog, int notification) {
@@ -105,7 +166,7 @@ void ShowAllFolders(HWND dialog) {
 void ApplyActiveSort(HWND list) {
     for (int column = 0; column < 2; ++column) {
         if (DialogState().sortState[column] != kSortNone) {
-            SendMessageA(list, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&CompareResultRows));
+            SortRows(list, column);
             return;
         }
     }
@@ -114,7 +175,7 @@ void ApplyActiveSort(HWND list) {
 void SortByColumnClick(HWND list, int column) {
     int* states = DialogState().sortState;
     for (int i = 0; i < 2; ++i) states[i] = (i == column) ? NextSortState(states[i]) : kSortNone;
-    SendMessageA(list, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&CompareResultRows));
+    SortRows(list, column);
     UpdateSortArrows(list, column, (column == 0 || column == 1) ? states[column] : kSortNone);
 }
 

@@ -62,6 +62,7 @@ BOOL InitSearchDialog(HWND dialog) {
     DisableOwnerIfModal(dialog, FALSE);
     g_state.dialog = dialog;
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+    if (VirtualListEnabled()) list = UseVirtualResultList(dialog);
     InstallKeyboardRouting(dialog, list);
     // A step that fails (out of memory) keeps none of the later ones from
     // the window; after a failed preparation the launcher ends the showing.
@@ -132,6 +133,7 @@ void HandleSearchCommand(int code, HWND dialog, int id) {
 
 INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
     if (!header || header->idFrom != IDC_RESULT_LIST) return 0;
+    if (OnVirtualListNotify(dialog, header)) return TRUE;
     if (header->code == LVN_DELETEALLITEMS) {
         // Nobody needs a notification per deleted row, and a refill of a long
         // list would otherwise send one for each.
@@ -284,6 +286,10 @@ void DestroySearchDialog() noexcept {
     g_state.dialog = nullptr;
     g_state.list = nullptr;
     g_state.rowSource = nullptr;
+    g_state.virtualRows = false;
+    g_state.dropHighlightRow = -1;
+    g_state.rowPositions = std::vector<RowPosition>();
+    g_state.lastQueryValid = false;
     EndInstantShowings();
     g_state.prepared = false;
     g_state.historyLoaded = false;

@@ -30,6 +30,7 @@ void PluginHostTest::TearDown() {
 bool PluginHostTest::LoadPlugin(const char* builtName) {
     const std::string built = standin::ExecutableFolder() + builtName;
     if (!CopyFileA(built.c_str(), dllPath.c_str(), FALSE)) return false;
+    if (ListMode() != 0) WritePrivateProfileStringA("Config", "VirtualList", "1", iniPath.c_str());
     if (!plugin.Load(dllPath)) return false;
     WatchFaultsIn(plugin.module());
     return true;

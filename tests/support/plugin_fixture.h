@@ -19,6 +19,10 @@ HMENU MakeHostMenu();
 
 class PluginHostTest : public ::testing::Test {
 protected:
+    // "VirtualList" for the case, written into the INI when the plug-in is
+    // loaded: 0 leaves the INI as the case wrote it.
+    virtual int ListMode() const { return 0; }
+
     void SetUp() override;
     void TearDown() override;
 
@@ -39,5 +43,16 @@ protected:
     std::string dataFolder;    // the host's data folder, with "MB1\" in it
     standin::LoadedPlugin plugin;
 };
+
+// A fixture's cases once with the list view's stored rows and once with
+// "VirtualList"; instantiate with ListModes() and ListModeName.
+template <typename Fixture>
+class InBothListModes : public Fixture, public ::testing::WithParamInterface<int> {
+protected:
+    int ListMode() const override { return this->GetParam(); }
+    bool VirtualRows() const { return this->GetParam() != 0; }
+};
+inline std::string ListModeName(const ::testing::TestParamInfo<int>& info) { return info.param ? "Virtual" : "Stored"; }
+inline auto ListModes() { return ::testing::Values(0, 1); }
 
 }  // namespace testing_support

@@ -82,7 +82,10 @@ protected:
 
 }  // namespace
 
-TEST_F(FilingKeysHostTest, AltMMovesAndAltCCopiesTheClientsSelectedMailsThenTheClientIsActive) {
+using FilingKeysModes = testing_support::InBothListModes<FilingKeysHostTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, FilingKeysModes, testing_support::ListModes(), testing_support::ListModeName);
+
+TEST_P(FilingKeysModes, AltMMovesAndAltCCopiesTheClientsSelectedMailsThenTheClientIsActive) {
     const std::string inbox = dataFolder + "MB1\\!!!!Inbox\\";
     const std::string filed = dataFolder + "MB1\\Filed\\";
     const int inboxMails = standin::app::CountMails(inbox);

@@ -99,7 +99,10 @@ protected:
     HWND box = nullptr;
 };
 
-TEST_F(DialogDropTest, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
+using DialogDropModes = testing_support::InBothListModes<DialogDropTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DialogDropModes, testing_support::ListModes(), testing_support::ListModeName);
+
+TEST_P(DialogDropModes, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
     Type("plan");
     const std::vector<std::string> rows = RowNames();
     ASSERT_EQ(2u, rows.size());
@@ -156,7 +159,11 @@ protected:
     }
 };
 
-TEST_F(AllMailboxesDropTest, DropIntoTheOtherMailboxMovesThereAndChoosingSwitchesTheMailboxFirst) {
+using AllMailboxesDropModes = testing_support::InBothListModes<AllMailboxesDropTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, AllMailboxesDropModes, testing_support::ListModes(),
+                         testing_support::ListModeName);
+
+TEST_P(AllMailboxesDropModes, DropIntoTheOtherMailboxMovesThereAndChoosingSwitchesTheMailboxFirst) {
     Type("plan");
     const int planet = RowNamed("Planet");
     ASSERT_EQ(2, planet) << "the current mailbox's two folders, then the other's";
@@ -181,7 +188,7 @@ TEST_F(AllMailboxesDropTest, DropIntoTheOtherMailboxMovesThereAndChoosingSwitche
     EXPECT_EQ("MB1\\", standin::Host().CurrentMailBox());
 }
 
-TEST_F(DialogDropTest, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
+TEST_P(DialogDropModes, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
     Type("plan");
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
@@ -192,7 +199,7 @@ TEST_F(DialogDropTest, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {
     EXPECT_FALSE(AnyRowHighlighted());
 }
 
-TEST_F(DialogDropTest, MailsOfAnotherHostWindowAreRefused) {
+TEST_P(DialogDropModes, MailsOfAnotherHostWindowAreRefused) {
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mainWindow));
     const testing_support::DragOutcome outcome =
@@ -222,7 +229,7 @@ private:
     }
 };
 
-TEST_F(DialogDropTest, DropWithCtrlCopiesIntoTheRowsFolder) {
+TEST_P(DialogDropModes, DropWithCtrlCopiesIntoTheRowsFolder) {
     Type("plan");
     const std::vector<std::string> rows = RowNames();
     ASSERT_EQ(2u, rows.size());
@@ -257,7 +264,10 @@ public:
     }
 };
 
-TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
+using DragOutlivesModes = testing_support::InBothListModes<DragOutlivesThePlugin>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DragOutlivesModes, testing_support::ListModes(), testing_support::ListModeName);
+
+TEST_P(DragOutlivesModes, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
     const std::vector<POINT> path = {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 1),
@@ -283,7 +293,7 @@ TEST_F(DragOutlivesThePlugin, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) 
 // implementation: the calls after an exit and unload reach a target that
 // answers "no drop", and its last release gives the plug-in's code back once
 // the releasing thread has returned to its message loop.
-TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
+TEST_P(DragOutlivesModes, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
     auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
     ASSERT_NE(nullptr, target);
     target->AddRef();
@@ -318,7 +328,7 @@ TEST_F(DragOutlivesThePlugin, TargetHeldAcrossExitAndUnloadAnswersNoDrop) {
 
 // OLE's calls for 1,000 drags over the real dialog's list, half of them
 // dropped: the process holds no more handles, windows or memory afterwards.
-TEST_F(DialogDropTest, ThousandSimulatedDragsLeaveNothingBehind) {
+TEST_P(DialogDropModes, ThousandSimulatedDragsLeaveNothingBehind) {
     auto* target = static_cast<IDropTarget*>(GetPropA(list, "OleDropTargetInterface"));
     ASSERT_NE(nullptr, target);
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),

@@ -49,7 +49,8 @@ void SearchDialogTest::SetUp() {
     const std::string dll = temp.path() + "Tarnwick.dll";
     ASSERT_TRUE(tarnwick::SetIniFilePathFromModulePath(dll.c_str()));
     iniPath = temp.path() + "Tarnwick.ini";
-    tarnwick::ReadPluginConfig();
+    listMode_ = ListMode();
+    ReadConfig();
     tarnwick::CreateFolderListMutex();
     g_builds = 0;
     g_failNextBuild = false;
@@ -63,14 +64,28 @@ void SearchDialogTest::TearDown() {
     tarnwick::CloseFolderListMutex();
 }
 
+void SearchDialogTest::ReadConfig() {
+    tarnwick::ReadPluginConfig();
+    tarnwick::Config().virtualList = listMode_;
+}
+
 void SearchDialogTest::UseIni(const std::string& text) {
     testing_support::WriteFileBytes(iniPath, text);
-    tarnwick::ReadPluginConfig();
+    ReadConfig();
 }
+
+const char* ListModeName(int mode) { return mode ? "Virtual" : "Stored"; }
+std::string ListModeCaseName(const ::testing::TestParamInfo<int>& info) { return ListModeName(info.param); }
+
+INSTANTIATE_TEST_SUITE_P(ListModes, ListModeTest, ::testing::Values(0, 1), ListModeCaseName);
 
 void SearchDialogTest::Open(HWND owner) {
     tarnwick::OpenSearchDialog(owner, 0);
     Pump();
+    // A list that fell back to stored rows would test nothing of its mode.
+    if (Dialog()) {
+        EXPECT_EQ(VirtualRows(), (GetWindowLongPtrA(List(), GWL_STYLE) & LVS_OWNERDATA) != 0);
+    }
 }
 
 HWND SearchDialogTest::Dialog() const { return testing_support::FindThreadWindow("フォルダ検索"); }
@@ -153,6 +168,11 @@ std::vector<LPARAM> SearchDialogTest::ItemData() const {
     std::vector<LPARAM> data;
     const int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
+        if (VirtualRows()) {
+            const tarnwick::FolderRecord* record = tarnwick::RecordOfRow(List(), i);
+            data.push_back(record ? static_cast<LPARAM>(record - CurrentCatalogue().data()) : -1);
+            continue;
+        }
         LVITEMA item{};
         item.mask = LVIF_PARAM;
         item.iItem = i;

@@ -36,6 +36,9 @@ void FailNextBuild();
 
 class SearchDialogTest : public ::testing::Test {
 protected:
+    // "VirtualList" for the case: 0, the list view's stored rows.
+    virtual int ListMode() const { return 0; }
+
     void SetUp() override;
     void TearDown() override;
 
@@ -62,7 +65,10 @@ protected:
 
     std::vector<Row> Rows() const;
     std::vector<std::string> Names() const;
+    // The catalogue position each row stands for: its item data, or with
+    // "VirtualList" (whose rows carry none) the record the dialog gives for it.
     std::vector<LPARAM> ItemData() const;
+    bool VirtualRows() const { return listMode_ != 0; }
     std::vector<std::string> History() const;
     std::string BoxText() const;
     int SelectedRow() const;
@@ -72,6 +78,19 @@ protected:
 
     testing_support::TempDir temp;
     std::string iniPath;
+
+private:
+    void ReadConfig();
+    int listMode_ = 0;
 };
+
+// The same cases once with the stored rows of the list view and once with
+// "VirtualList" (instantiated as ListModes: Stored and Virtual).
+class ListModeTest : public SearchDialogTest, public ::testing::WithParamInterface<int> {
+protected:
+    int ListMode() const override { return GetParam(); }
+};
+std::string ListModeCaseName(const ::testing::TestParamInfo<int>& info);
+const char* ListModeName(int mode);
 
 }  // namespace dialog_test

@@ -9,7 +9,7 @@ namespace dialog_test {
 
 using NameList = std::vector<std::string>;
 
-TEST_F(SearchDialogTest, TypingNarrowsCaseInsensitivelyOnTheNameOnly) {
+TEST_P(ListModeTest, TypingNarrowsCaseInsensitivelyOnTheNameOnly) {
     NextCatalogue().push_back(Folder("Notes", "Work/Notes"));
     Open();
     Type("wor");
@@ -24,7 +24,7 @@ TEST_F(SearchDialogTest, TypingNarrowsCaseInsensitivelyOnTheNameOnly) {
     EXPECT_EQ(-1, SelectedRow());
 }
 
-TEST_F(SearchDialogTest, SpaceIsPartOfTheQuery) {
+TEST_P(ListModeTest, SpaceIsPartOfTheQuery) {
     Open();
     Type("plan b");
     EXPECT_EQ(NameList{"plan b"}, Names());
@@ -32,7 +32,7 @@ TEST_F(SearchDialogTest, SpaceIsPartOfTheQuery) {
     EXPECT_TRUE(Names().empty());
 }
 
-TEST_F(SearchDialogTest, FullWidthLettersMatchInAnyCase) {
+TEST_P(ListModeTest, FullWidthLettersMatchInAnyCase) {
     NextCatalogue() = {Folder("ＡＢＣ", "ＡＢＣ"), Folder("ａｂｄ", "ａｂｄ"), Folder("受信箱", "受信箱")};
     Open();
     TypeWide(L"\xFF41\xFF42");  // full-width "ab"
@@ -44,7 +44,7 @@ TEST_F(SearchDialogTest, FullWidthLettersMatchInAnyCase) {
     EXPECT_EQ(NameList{"受信箱"}, Names());
 }
 
-TEST_F(SearchDialogTest, ThreeHeaderClicksCycleAscendingDescendingAndCatalogueOrder) {
+TEST_P(ListModeTest, ThreeHeaderClicksCycleAscendingDescendingAndCatalogueOrder) {
     Open();
     ClickHeader(0);
     EXPECT_EQ((NameList{"Archive", "Planb", "Plans", "Work", "plan b", "受信箱"}), Names());
@@ -59,7 +59,7 @@ TEST_F(SearchDialogTest, ThreeHeaderClicksCycleAscendingDescendingAndCatalogueOr
     EXPECT_EQ(0, HeaderFormat(1));
 }
 
-TEST_F(SearchDialogTest, ClickingThePathColumnMovesTheSortAndTheArrow) {
+TEST_P(ListModeTest, ClickingThePathColumnMovesTheSortAndTheArrow) {
     Open();
     ClickHeader(0);
     ClickHeader(1);
@@ -70,7 +70,7 @@ TEST_F(SearchDialogTest, ClickingThePathColumnMovesTheSortAndTheArrow) {
     EXPECT_EQ((NameList{"Archive", "Planb", "Work", "Work/Plans", "Work/plan b", "受信箱"}), paths);
 }
 
-TEST_F(SearchDialogTest, TypingKeepsTheActiveSort) {
+TEST_P(ListModeTest, TypingKeepsTheActiveSort) {
     Open();
     ClickHeader(0);
     ClickHeader(0);
@@ -79,7 +79,7 @@ TEST_F(SearchDialogTest, TypingKeepsTheActiveSort) {
     EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(0));
 }
 
-TEST_F(SearchDialogTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderClick) {
+TEST_P(ListModeTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderClick) {
     UseIni("[Config]\r\nMatchWords=1\r\nMatchPath=1\r\nRankMatches=1\r\n");
     NextCatalogue() = {Folder("Pinvoice", "Misc/Pinvoice"), Folder("Old Invoices", "Archive/Old Invoices"),
                        Folder("Invoices", "Invoices"),      Folder("受信INV", "受信INV"),
@@ -111,7 +111,7 @@ TEST_F(SearchDialogTest, RankedRowsComeInThreeGroupsAndBackAfterTheThirdHeaderCl
     EXPECT_EQ(NameList{"2024"}, Names());
 }
 
-TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
+TEST_P(ListModeTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     UseIni("[History]\r\nHistory0=arch\r\nHistory1=plan\r\n");
     Open();
     SendMessageA(Box(), CB_SETCURSEL, 1, 0);
@@ -119,7 +119,7 @@ TEST_F(SearchDialogTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
     EXPECT_EQ((NameList{"Plans", "plan b", "Planb"}), Names());
 }
 
-TEST_F(SearchDialogTest, HistoryChoiceWithNothingSelectedFiltersByTheBoxText) {
+TEST_P(ListModeTest, HistoryChoiceWithNothingSelectedFiltersByTheBoxText) {
     Open();
     Type("arc");
     SendMessageA(Box(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -128,12 +128,36 @@ TEST_F(SearchDialogTest, HistoryChoiceWithNothingSelectedFiltersByTheBoxText) {
     EXPECT_EQ(NameList{"Work"}, Names());
 }
 
-TEST_F(SearchDialogTest, LongQueryIsCutWithoutHarm) {
+TEST_P(ListModeTest, LongQueryIsCutWithoutHarm) {
     NextCatalogue().push_back(Folder(std::string(1500, 'a'), "long"));
     Open();
     SetWindowTextA(Box(), std::string(1400, 'a').c_str());
     SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
     EXPECT_EQ(std::vector<LPARAM>{6}, ItemData());
+}
+
+// Typing forward tests only the last matches; every step must still give
+// the rows of its query typed whole (after one that it does not extend).
+TEST_P(ListModeTest, QueriesTypedForwardAndShortenedGiveTheRowsOfTheQueryTypedWhole) {
+    NextCatalogue().push_back(Folder("Plan b2", "Work/plan b/Plan b2"));
+    const auto setQuery = [this](const std::string& text) {
+        SetWindowTextA(Box(), text.c_str());
+        SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+        return ItemData();
+    };
+    const char* const steps[] = {"p", "pl", "pla", "plan", "plan ", "plan b", "plan b2", "pla", "", "w", "wo work", "wor"};
+    for (const char* config : {"", "MatchWords=1\r\nMatchPath=1\r\nRankMatches=1\r\n"}) {
+        UseIni(std::string("[Config]\r\n") + config);
+        Open();
+        for (const char* step : steps) {
+            const std::vector<LPARAM> narrowed = setQuery(step);
+            setQuery("\x7f\x7f\x7f");  // extended by none of the steps
+            EXPECT_EQ(setQuery(step), narrowed) << "query \"" << step << "\" with [" << config << "]";
+        }
+        PressKey(VK_TAB);
+        PressKey(VK_ESCAPE);
+        tarnwick::DestroySearchDialog();
+    }
 }
 
 TEST(CompareResultRows, OrdersByCodePageCharacterCodesWithPrefixesFirst) {

@@ -2,11 +2,13 @@
 // the hook is what makes Tab, Escape and Enter work.
 #include "dialog_fixture.h"
 
+#include <tuple>
+
 #include <commctrl.h>
 
 namespace dialog_test {
 
-TEST_F(SearchDialogTest, EscapeEmptiesABoxWithTextThenASecondEscapeCloses) {
+TEST_P(ListModeTest, EscapeEmptiesABoxWithTextThenASecondEscapeCloses) {
     Open();
     ClickHeader(0);
     Type("pl");
@@ -22,7 +24,7 @@ TEST_F(SearchDialogTest, EscapeEmptiesABoxWithTextThenASecondEscapeCloses) {
     EXPECT_TRUE(OtherThreadCanTakeFolderListMutex());
 }
 
-TEST_F(SearchDialogTest, EscapeInTheListClosesEvenWithText) {
+TEST_P(ListModeTest, EscapeInTheListClosesEvenWithText) {
     Open();
     Type("pl");
     PressKey(VK_TAB);
@@ -31,7 +33,7 @@ TEST_F(SearchDialogTest, EscapeInTheListClosesEvenWithText) {
     EXPECT_FALSE(IsWindowVisible(Dialog()));
 }
 
-TEST_F(SearchDialogTest, ShiftTabAndTabMoveBetweenBoxAndList) {
+TEST_P(ListModeTest, ShiftTabAndTabMoveBetweenBoxAndList) {
     Open();
     PressKey(VK_TAB);
     EXPECT_EQ(List(), GetFocus());
@@ -39,7 +41,7 @@ TEST_F(SearchDialogTest, ShiftTabAndTabMoveBetweenBoxAndList) {
     EXPECT_EQ(BoxEdit(), GetFocus());
 }
 
-TEST_F(SearchDialogTest, EnterInTheListOpensTheSelectedFolderAndRecordsTheQuery) {
+TEST_P(ListModeTest, EnterInTheListOpensTheSelectedFolderAndRecordsTheQuery) {
     Open();
     Type("pl");
     PressKey(VK_TAB);
@@ -58,7 +60,7 @@ TEST_F(SearchDialogTest, EnterInTheListOpensTheSelectedFolderAndRecordsTheQuery)
     EXPECT_EQ(std::vector<std::string>{"pl"}, History());
 }
 
-TEST_F(SearchDialogTest, EnterInTheListWithNoRowSelectedChoosesNothing) {
+TEST_P(ListModeTest, EnterInTheListWithNoRowSelectedChoosesNothing) {
     Open();
     PressKey(VK_TAB);
     PressKey(VK_RETURN);
@@ -66,7 +68,7 @@ TEST_F(SearchDialogTest, EnterInTheListWithNoRowSelectedChoosesNothing) {
     EXPECT_TRUE(IsWindowVisible(Dialog()));
 }
 
-TEST_F(SearchDialogTest, EnterInTheBoxChoosesNothing) {
+TEST_P(ListModeTest, EnterInTheBoxChoosesNothing) {
     Open();
     Type("pl");
     SelectRow(0);
@@ -76,7 +78,7 @@ TEST_F(SearchDialogTest, EnterInTheBoxChoosesNothing) {
     EXPECT_TRUE(IsWindowVisible(Dialog()));
 }
 
-TEST_F(SearchDialogTest, DoubleClickOnARowChoosesItAndBelowTheLastRowNothing) {
+TEST_P(ListModeTest, DoubleClickOnARowChoosesItAndBelowTheLastRowNothing) {
     Open();
     Type("wo");
     RECT row{};
@@ -94,7 +96,7 @@ TEST_F(SearchDialogTest, DoubleClickOnARowChoosesItAndBelowTheLastRowNothing) {
     EXPECT_EQ(1u, standin::Host().CallsTo("BKA_SetCurrentFolder").size());
 }
 
-TEST_F(SearchDialogTest, ChoosingWithAnEmptyBoxOpensTheFolderAndKeepsTheHistory) {
+TEST_P(ListModeTest, ChoosingWithAnEmptyBoxOpensTheFolderAndKeepsTheHistory) {
     UseIni("[History]\r\nHistory0=old\r\n");
     Open();
     PressKey(VK_TAB);
@@ -105,13 +107,13 @@ TEST_F(SearchDialogTest, ChoosingWithAnEmptyBoxOpensTheFolderAndKeepsTheHistory)
     EXPECT_EQ(std::vector<std::string>{"old"}, History());
 }
 
-TEST_F(SearchDialogTest, KeysForOtherWindowsReachThemUnchanged) {
+TEST_P(ListModeTest, KeysForOtherWindowsReachThemUnchanged) {
     Open();
     EXPECT_EQ("xy", TypeIntoOtherWindow("xy"));
     EXPECT_TRUE(IsWindowVisible(Dialog()));
 }
 
-TEST_F(SearchDialogTest, PeekedKeysAreLeftForTheirRemoval) {
+TEST_P(ListModeTest, PeekedKeysAreLeftForTheirRemoval) {
     Open();
     PostMessageA(BoxEdit(), WM_CHAR, 'w', 1);
     MSG msg;
@@ -132,12 +134,15 @@ struct FilingCase {
     long copy;
 };
 
-class FilingKeyTest : public SearchDialogTest, public ::testing::WithParamInterface<FilingCase> {};
+class FilingKeyTest : public SearchDialogTest, public ::testing::WithParamInterface<std::tuple<FilingCase, int>> {
+protected:
+    int ListMode() const override { return std::get<1>(GetParam()); }
+};
 
 // "pl" shows Plans, plan b and Planb. Filing acts as a drop, then closes the
 // dialog and activates the host's main window.
 TEST_P(FilingKeyTest, AltMMovesAndAltCCopiesIntoTheSelectedOrFirstRow) {
-    const FilingCase& c = GetParam();
+    const FilingCase& c = std::get<0>(GetParam());
     HWND main = CreateWindowA("STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     // Above the host's window: the one a hidden dialog would leave active.
     HWND other = CreateWindowA("STATIC", "other", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
@@ -171,12 +176,13 @@ TEST_P(FilingKeyTest, AltMMovesAndAltCCopiesIntoTheSelectedOrFirstRow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, FilingKeyTest,
-    ::testing::Values(FilingCase{"MoveKeys=1", "pl", false, 1, 'M', "MB1\\Work/plan b\\", 0},
+    ::testing::Combine(::testing::Values(FilingCase{"MoveKeys=1", "pl", false, 1, 'M', "MB1\\Work/plan b\\", 0},
                       FilingCase{"MoveKeys=1", "pl", true, -1, 'C', "MB1\\Work/Plans\\", 1},
                       FilingCase{"MoveKeys=1", "pl", true, 2, 'M', "MB1\\Planb\\", 0},
                       FilingCase{"MoveKeys=1", "plx", false, -1, 'M', nullptr, 0},
                       FilingCase{"MoveKeys=1", "pl", false, 1, 'X', nullptr, 0},
                       FilingCase{"MoveKeys=0", "pl", false, 1, 'M', nullptr, 0},
-                      FilingCase{"MoveKeys=0", "pl", true, 1, 'C', nullptr, 0}));
+                      FilingCase{"MoveKeys=0", "pl", true, 1, 'C', nullptr, 0}),
+                       ::testing::Values(0, 1)));
 
 }  // namespace dialog_test

@@ -73,4 +73,27 @@ TEST(QueryMatcher, RanksByPrefixThenWordStartThenTheRest) {
     }
 }
 
+struct NarrowCase {
+    const char* previous;
+    const char* next;
+    bool narrows;
+};
+
+// Only a query that extends the last one by whole characters may be matched
+// against the last matches alone.
+TEST(QueryNarrows, WhenTheNextQueryExtendsTheLastByWholeCharacters) {
+    const NarrowCase cases[] = {
+        {"", "A", true},
+        {"PL", "PLA", true},
+        {"PLAN", "PLAN B", true},
+        {"PLA", "PL", false},
+        {"PL", "PX", false},
+        {"\x8e\xf3", "\x8e\xf3\x90\x4d", true},  // 受 then 受信
+        {"\x8e", "\x8e\xf3", false},               // a lone lead byte, then 受
+        {"A\x81", "A\x81\x40", false},             // then a full-width space
+    };
+    for (const NarrowCase& c : cases) EXPECT_EQ(c.narrows, tarnwick::QueryNarrows(c.previous, c.next)) << c.next;
+    EXPECT_FALSE(tarnwick::QueryNarrows("A", nullptr));
+}
+
 }  // namespace dialog_test

@@ -92,10 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "[Config]\r\nRecentFolders=-4\r\n[Recent]\r\nRecent0=MB1\\Planb\\\r\n"}),
     [](const ::testing::TestParamInfo<RecentCase>& info) { return std::string(info.param.name); });
 
-// A drop and Alt+M count as uses; a query is not empty and keeps catalogue
+// In both list modes: a drop and Alt+M count as uses; a query is not empty and keeps catalogue
 // order unless ranked, where the recent folders lead each group; the third
 // header click comes back to that order.
-TEST_F(SearchDialogTest, RecentFoldersLeadEachRankGroupAndComeBackAfterTheThirdClick) {
+TEST_P(ListModeTest, RecentFoldersLeadEachRankGroupAndComeBackAfterTheThirdClick) {
     UseIni("[Config]\r\nRecentFolders=5\r\nMoveKeys=1\r\n");
     Open();
     tarnwick::RecordQueryAfterDrop(List(), "MB1\\Planb\\");

@@ -21,7 +21,7 @@ std::string ColumnHeader(HWND list, int column) {
 
 }  // namespace
 
-TEST_F(SearchDialogTest, FirstOpenShowsEveryFolderInCatalogueOrderWithTheBoxFocused) {
+TEST_P(ListModeTest, FirstOpenShowsEveryFolderInCatalogueOrderWithTheBoxFocused) {
     Open();
     ASSERT_NE(nullptr, Dialog());
     EXPECT_TRUE(IsWindowVisible(Dialog()));
@@ -38,7 +38,7 @@ TEST_F(SearchDialogTest, FirstOpenShowsEveryFolderInCatalogueOrderWithTheBoxFocu
     EXPECT_TRUE(tarnwick::SearchDialogExists());
 }
 
-TEST_F(SearchDialogTest, SecondRequestWhileShownKeepsTextRowsSortAndSelection) {
+TEST_P(ListModeTest, SecondRequestWhileShownKeepsTextRowsSortAndSelection) {
     Open();
     Type("pl");
     ClickHeader(0);
@@ -58,7 +58,7 @@ TEST_F(SearchDialogTest, SecondRequestWhileShownKeepsTextRowsSortAndSelection) {
     EXPECT_TRUE(OtherThreadCanTakeFolderListMutex());
 }
 
-TEST_F(SearchDialogTest, ReshowGivesTheSameWindowWithAFreshCatalogueAndNoSort) {
+TEST_P(ListModeTest, ReshowGivesTheSameWindowWithAFreshCatalogueAndNoSort) {
     Open();
     const HWND first = Dialog();
     Type("pl");
@@ -99,7 +99,7 @@ TEST_F(SearchDialogTest, CaptionCloseReleasesTheLocksOnceAndTwoShowingsLeaveNoOw
     EXPECT_EQ(2, BuildCount());
 }
 
-TEST_F(SearchDialogTest, CloseStoresSizeAndColumnWidthsAndReshowUsesThem) {
+TEST_P(ListModeTest, CloseStoresSizeAndColumnWidthsAndReshowUsesThem) {
     Open();
     RECT rect{};
     GetWindowRect(Dialog(), &rect);
@@ -215,7 +215,7 @@ TEST_F(SearchDialogTest, AShowingWhoseBuildRunsOutOfMemoryGivesItsLocksBackAndTh
     }
 }
 
-TEST_F(SearchDialogTest, DestroyRemovesTheWindowAndTheHook) {
+TEST_P(ListModeTest, DestroyRemovesTheWindowAndTheHook) {
     Open();
     HWND dialog = Dialog();
     tarnwick::DestroySearchDialog();
