@@ -163,12 +163,123 @@ Row Measure(int folderCount, int runs) {
     return row;
 }
 
+// "AllMailboxes": M generated mailboxes of F folders each; every build over
+// all of them against the sum of the M single-mailbox builds, measured in
+// turn in the same run so that a busy machine weighs on both alike.
+struct MailboxesRow {
+    double firstSingles = 0, firstAll = 0, cachedSingles = 0, cachedAll = 0, rebuildAll = 0;
+    std::size_t records = 0, singleRecords = 0;
+    long long rebuildAllocations = 0;
+    std::size_t rebuildEdits = 0;
+};
+
+int RunMailboxes(int mailboxes, int folders, int runs) {
+    testing_support::TempDir temp;
+    const std::string data = temp.path();
+    standin::SampleMailboxOptions options;
+    options.folderCount = folders;
+    options.mailboxCount = mailboxes;
+    options.writeMails = false;
+    standin::GenerateSampleMailbox(data, options);
+    standin::Host().dataFolder = data;
+    std::vector<std::string> ids;
+    for (int i = 1; i <= mailboxes; ++i) {
+        ids.push_back("MB" + std::to_string(i) + "\\");
+        standin::Host().mailboxDisplayNames[ids.back()] = "Box" + std::to_string(i) + "/";
+    }
+    auto dropLists = [&] { tarnwick::DeleteFolderListFilesIn(data, std::string(), std::string()); };
+    auto build = [](FolderList& list, bool useCache, bool all) {
+        tarnwick::CatalogueSettings settings;
+        settings.useCache = useCache;
+        settings.allMailboxes = all;
+        tarnwick::BuildCatalogueInto(list, settings);
+    };
+    // Each single build on an empty list; returns the sum of their times.
+    auto singles = [&](bool useCache, bool withoutLists, std::size_t& records) {
+        double sum = 0;
+        records = 0;
+        for (const std::string& id : ids) {
+            standin::Host().currentMailBox = id;
+            if (withoutLists) tarnwick::DeleteFolderListFilesIn(data, id, std::string());
+            FolderList one;
+            const double start = NowMilliseconds();
+            build(one, useCache, false);
+            sum += NowMilliseconds() - start;
+            records += one.size();
+        }
+        standin::Host().currentMailBox = ids.front();
+        return sum;
+    };
+    BareWalk(data);
+    std::vector<double> firstSingles, firstAll, cachedSingles, cachedAll;
+    MailboxesRow row;
+    FolderList list;
+    auto firstOfAll = [&] {
+        dropLists();
+        list = FolderList();
+        const double start = NowMilliseconds();
+        build(list, true, true);
+        firstAll.push_back(NowMilliseconds() - start);
+    };
+    auto cachedOfAll = [&] {
+        list = FolderList();
+        const double start = NowMilliseconds();
+        build(list, false, true);
+        cachedAll.push_back(NowMilliseconds() - start);
+    };
+    // Odd runs measure the build over all first: neither side always comes
+    // after the other's warming of the file system.
+    for (int run = 0; run < runs; ++run) {
+        if (run % 2) firstOfAll();
+        firstSingles.push_back(singles(true, true, row.singleRecords));
+        if (run % 2 == 0) firstOfAll();
+        if (run % 2) cachedOfAll();
+        cachedSingles.push_back(singles(false, false, row.singleRecords));
+        if (run % 2 == 0) cachedOfAll();
+    }
+    // The list as the build over all left it, list files present.
+    list = FolderList();
+    build(list, false, true);
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    row.firstSingles = median(firstSingles);
+    row.firstAll = median(firstAll);
+    row.cachedSingles = median(cachedSingles);
+    row.cachedAll = median(cachedAll);
+    row.records = list.size();
+
+    const FolderList before = list;
+    long long allocations = 0;
+    row.rebuildAll = Median(runs, [&] { allocations = g_allocations.load(); }, [&] { build(list, false, true); });
+    row.rebuildAllocations = g_allocations.load() - allocations;
+    for (std::size_t i = 0; i < list.size() && i < before.size(); ++i) {
+        const FolderRecord& a = list[i];
+        const FolderRecord& b = before[i];
+        if (a.folderId != b.folderId || a.name != b.name || a.displayPath != b.displayPath) ++row.rebuildEdits;
+    }
+    if (list.size() != before.size()) ++row.rebuildEdits;
+    dropLists();
+
+    std::printf("| mailboxes x folders | records (singles) | first build: singles ms | all ms (x singles) | cached build: "
+                "singles ms | all ms (x singles) | unchanged rebuild ms | rebuild allocations | rebuild edits |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| %d x %d | %zu (%zu) | %.1f | %.1f (%.2fx) | %.1f | %.1f (%.2fx) | %.1f | %lld | %zu |\n", mailboxes,
+                folders, row.records, row.singleRecords, row.firstSingles, row.firstAll,
+                row.firstAll / row.firstSingles, row.cachedSingles, row.cachedAll, row.cachedAll / row.cachedSingles,
+                row.rebuildAll, row.rebuildAllocations / runs, row.rebuildEdits);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     tarnwick::HostApi() = tarnwick::CHostApi{};
     if (!tarnwick::BindHostApiTo(GetModuleHandle(nullptr))) return 1;
     tarnwick::FillSpecialFolderNames();
+    if (argc >= 4 && std::strcmp(argv[1], "--mailboxes") == 0)
+        return RunMailboxes(std::atoi(argv[2]), std::atoi(argv[3]), argc >= 5 ? std::atoi(argv[4]) : 3);
     std::vector<int> sizes = {1000, 10000, 50000};
     if (argc > 1) {
         sizes.clear();

@@ -14,11 +14,16 @@
 //   bench_dialog_bench.exe --show S Q the same with "MatchFuzzy",
 //                                     "MatchWords", "MatchPath" and
 //                                     "HighlightMatches" 1, Q typed, unsorted
+//   bench_dialog_bench.exe --mailboxes M F
+//                                     refills over the "AllMailboxes" catalogue
+//                                     of M generated mailboxes of F folders
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/catalogue_build.h"
 #include "common/text.h"
 #include "dialog/dialog_state.h"
 #include "dialog/match.h"
+#include "dialog/recent_folders.h"
 #include "dialog/search_dialog.h"
 #include "resource_ids.h"
 #include "binding/config.h"
@@ -414,10 +419,67 @@ int RunShow(int seconds, const char* query) {
     return 0;
 }
 
+// A keystroke's refill over the catalogue of every mailbox, and the empty
+// query's refill with 50 recent folders first ("RecentFolders").
+int RunMailboxes(int mailboxes, int folders) {
+    testing_support::TempDir temp;
+    const std::string data = temp.path();
+    standin::SampleMailboxOptions options;
+    options.folderCount = folders;
+    options.mailboxCount = mailboxes;
+    options.writeMails = false;
+    standin::GenerateSampleMailbox(data, options);
+    standin::Host().dataFolder = data;
+    standin::Host().currentMailBox = "MB1\\";
+    for (int i = 1; i <= mailboxes; ++i)
+        standin::Host().mailboxDisplayNames["MB" + std::to_string(i) + "\\"] = "Box" + std::to_string(i) + "/";
+    tarnwick::FillSpecialFolderNames();
+    tarnwick::CatalogueSettings settings;
+    settings.allMailboxes = true;
+    tarnwick::BuildCatalogueInto(g_folders, settings);
+    tarnwick::OpenSearchDialog(nullptr, 0);
+    Settle();
+    std::printf("| rows in all | query | rows | refill (ms) | rows, match keys | refill, match keys (ms) |\n"
+                "|---:|---|---:|---:|---:|---:|\n");
+    for (const char* query : {"o", "plan", "box3 work", "受信"}) {
+        const Refill refill = TimeRefills(query);
+        std::printf("| %zu | \"%s\" | %d | %.1f | %d | %.1f |\n", g_folders.size(), query, refill.todayRows,
+                    refill.today, refill.matchKeyRows, refill.matchKeys);
+        std::fflush(stdout);
+    }
+    // The box emptied: catalogue order, then 50 recent folders first.
+    auto emptyRefill = [] {
+        std::vector<double> runs;
+        for (int i = 0; i < 7; ++i) {
+            SetWindowTextA(Box(), "x");
+            SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+            Settle();
+            SetWindowTextA(Box(), "");
+            const double start = Now();
+            SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+            UpdateWindow(List());
+            runs.push_back(Now() - start);
+            Settle();
+        }
+        return Median(runs);
+    };
+    const double plain = emptyRefill();
+    tarnwick::Config().recentFolders = tarnwick::kMaxRecentFolders;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(tarnwick::kMaxRecentFolders); ++i)
+        tarnwick::NoteRecentFolder(g_folders[(i * 997) % g_folders.size()].folderId);
+    const double recent = emptyRefill();
+    tarnwick::Config().recentFolders = 0;
+    std::printf("\n| rows in all | empty query refill (ms) | the same, 50 recent folders first (ms) |\n|---:|---:|---:|\n"
+                "| %zu | %.1f | %.1f |\n", g_folders.size(), plain, recent);
+    tarnwick::DestroySearchDialog();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!Prepare()) return 1;
+    if (argc >= 4 && std::strcmp(argv[1], "--mailboxes") == 0) return RunMailboxes(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc >= 3 && std::strcmp(argv[1], "--show") == 0) return RunShow(std::atoi(argv[2]), argc >= 4 ? argv[3] : nullptr);
     if (argc >= 2 && std::strcmp(argv[1], "--matching") == 0) return RunMatchingTable();
     if (argc >= 2 && std::strcmp(argv[1], "--virtual") == 0) return RunVirtualTable();

@@ -86,7 +86,12 @@ BKA_EXPORT LPCSTR WINAPI BKA_GetDataFolder() { return Answer(Host().dataFolder);
 BKA_EXPORT LPCSTR WINAPI BKA_GetTempFolder() { return Answer(Host().dataFolder); }
 BKA_EXPORT LPCSTR WINAPI BKA_GetTempFileName(LPCSTR) { return Answer(std::string()); }
 BKA_EXPORT LPCSTR WINAPI BKA_GetCurrentMailBox() { return Answer(Host().CurrentMailBox()); }
-BKA_EXPORT void WINAPI BKA_SetCurrentMailBox(LPCSTR mailbox) { Host().SetCurrentMailBox(mailbox ? mailbox : ""); }
+BKA_EXPORT void WINAPI BKA_SetCurrentMailBox(LPCSTR mailbox) {
+    const std::string id = mailbox ? mailbox : "";
+    Host().Record("BKA_SetCurrentMailBox", id);
+    Host().SetCurrentMailBox(id);
+    if (Host().onSetCurrentMailBox) Host().onSetCurrentMailBox(id);
+}
 BKA_EXPORT LPCSTR WINAPI BKA_GetCurrentFolder() { return Answer(std::string()); }
 
 BKA_EXPORT int WINAPI BKA_SetCurrentFolder(LPCSTR folderId) {

@@ -75,6 +75,7 @@ public:
 
     // Hooks for a real window program (the demo) to act on the plug-in's calls.
     std::function<void(const std::string& folderId)> onSetCurrentFolder;
+    std::function<void(const std::string& mailboxId)> onSetCurrentMailBox;
     std::function<void(const std::string& folderId, bool copy)> onMoveSelectedMessages;
 
 private:

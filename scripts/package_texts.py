@@ -1,46 +1,22 @@
 #!/usr/bin/env python3
 """Writes the release package's texts: INSTALL.txt (Japanese and English) and
-a sample Tarnwick.ini with every key of the README's settings table commented
-out at its default. Usage: package_texts.py README.md STAGE_DIR VERSION"""
-import re
+a sample Tarnwick.ini with every key of the settings table (docs/settings-table.txt,
+from which the README's table is made) commented out at its default, described
+in English and Japanese. Usage: package_texts.py README.md STAGE_DIR VERSION"""
+import os
 import sys
-import textwrap
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import settings_table  # noqa: E402  the one source of the settings table
 
 readme, stage, version = sys.argv[1], sys.argv[2], sys.argv[3]
 
-ROW = re.compile(r'^\| \[(\w+)\] \| `([^`]+)`[^|]*\| ([^|]*) \| (.*) \|\s*$')
 
-
-def settings_rows(path):
-    """(section, key, default, meaning) for each row of the settings table."""
-    rows = []
-    with open(path, encoding='utf-8') as f:
-        for line in f:
-            m = ROW.match(line)
-            if m:
-                section, key, default, meaning = m.groups()
-                default = default.strip().strip('`')
-                if default == 'empty':
-                    default = ''
-                rows.append((section, key, default, meaning.replace('`', '"')))
-    return rows
-
-
-def sample_ini(rows):
-    lines = [
-        '; Tarnwick.ini: the settings of the Tarnwick plug-in. It lives beside Tarnwick.dll.',
-        '; Every key is shown commented out at its default: remove the ";" before a key to set it.',
-        '; The mail client reads this file when it starts and writes [Window], ShortCutKey and',
-        '; [History] when it exits.',
-    ]
-    section = None
-    for sec, key, default, meaning in rows:
-        if sec != section:
-            lines += ['', '[%s]' % sec]
-            section = sec
-        lines += ['; ' + part for part in textwrap.wrap(meaning, 100)]
-        lines.append(';%s=%s' % (key, default))
-    return '\r\n'.join(lines) + '\r\n'
+def sample_ini():
+    """Every key of the settings table, commented out at its default, with its
+    meaning in English and Japanese; the README's table is made from the same
+    source (settings_table.py --check says whether it still is)."""
+    return '\r\n'.join(settings_table.sample_ini(settings_table.read_rows())) + '\r\n'
 
 
 INSTALL = """Tarnwick {v} - フォルダ検索プラグイン / folder search plug-in for Becky! (32-bit)
@@ -80,12 +56,15 @@ Check the download
   Tarnwick-{v}-win32.zip.sha256.
 """
 
-rows = settings_rows(readme)
-if not rows:
-    sys.exit('package_texts: no settings table in ' + readme)
+# The README's table must be the one the INI is made from.
+with open(readme, encoding='utf-8', newline='') as f:
+    text = f.read()
+if settings_table.with_table(text, settings_table.read_rows(), 'en', readme) != text:
+    sys.exit('package_texts: the settings table of %s is not made from docs/settings-table.txt '
+             '(run scripts/settings_table.py --write)' % readme)
 # The profile functions read the INI in the system's code page.
 with open(stage + '/Tarnwick.ini', 'wb') as f:
-    f.write(sample_ini(rows).encode('cp932'))
+    f.write(sample_ini().encode('cp932'))
 # Notepad recognises UTF-8 by its byte order mark.
 with open(stage + '/INSTALL.txt', 'wb') as f:
     f.write(b'\xef\xbb\xbf' + INSTALL.format(v=version).replace('\n', '\r\n').encode('utf-8'))

@@ -3,7 +3,8 @@
 # its three files, the DLL (a stripped PE32 i386 image with the export table
 # and system-only imports of the shipped DLL, and a version resource) and the
 # sample INI (every key of the README's settings table, commented out at its
-# default). Usage: check_package.sh SOURCE_ROOT [DIST_DIR]
+# default, described in Japanese too; the key in docs/README.ja.md's table as
+# well, both tables made from docs/settings-table.txt). Usage: check_package.sh SOURCE_ROOT [DIST_DIR]
 set -euo pipefail
 export LC_ALL=C
 root="$1"
@@ -48,10 +49,16 @@ for key, value in [('FileVersion', version), ('ProductVersion', version), ('Prod
     assert re.search(re.escape(key) + '\0+' + re.escape(value) + '\0', text), key
 PY
 
+python3 "${root}/scripts/settings_table.py" --check || fail "the settings tables are not made from their source"
 ini="$(iconv -f CP932 -t UTF-8 "${work}/${name}/Tarnwick.ini" | tr -d '\r')"
+ja_keys="$(sed -nE 's/^\| \[[A-Za-z]+\] \| `([^`]+)`.*/\1/p' "${root}/docs/README.ja.md")"
 keys=0
 while IFS=$'\t' read -r key default; do
   grep -qxF ";${key}=${default}" <<<"${ini}" || fail "the sample INI lacks \";${key}=${default}\""
+  # The Japanese description is the last comment line above the key.
+  grep -B1 -xF ";${key}=${default}" <<<"${ini}" | head -n 1 | grep -qP '^; .*[^\x00-\x7F]' ||
+    fail "the sample INI has no Japanese description of ${key}"
+  grep -qxF "${key}" <<<"${ja_keys}" || fail "the settings table of docs/README.ja.md lacks ${key}"
   keys=$((keys + 1))
 done < <(sed -nE 's/^\| \[[A-Za-z]+\] \| `([^`]+)`[^|]*\| ([^|]*) \|.*/\1\t\2/p' "${root}/README.md" |
          sed -E 's/\t`?([^`]*)`?$/\t\1/; s/\tempty$/\t/; s/ +$//')

@@ -78,6 +78,7 @@ int RunHostWindow(const HostOptions& options) {
         }
         HostModel& host = Host();
         host.onSetCurrentFolder = [&window](const std::string& id) { window.ShowFolder(id); };
+        host.onSetCurrentMailBox = [&window](const std::string& id) { window.SwitchMailbox(id); };
         host.onMoveSelectedMessages = [&window](const std::string& id, bool copy) { window.MoveSelectedMails(id, copy); };
 
         plugin.OnStart();
@@ -100,6 +101,7 @@ int RunHostWindow(const HostOptions& options) {
         if (session) session->Start();
         exitCode = RunMessageLoop(plugin);
         host.onSetCurrentFolder = nullptr;
+        host.onSetCurrentMailBox = nullptr;
         host.onMoveSelectedMessages = nullptr;
     }
     plugin.Unload();

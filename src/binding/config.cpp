@@ -101,6 +101,8 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"VirtualList", 0, &PluginConfig::virtualList},
     {"MatchFuzzy", 0, &PluginConfig::matchFuzzy},
     {"HighlightMatches", 0, &PluginConfig::highlightMatches},
+    {"AllMailboxes", 0, &PluginConfig::allMailboxes},
+    {"RecentFolders", 0, &PluginConfig::recentFolders},
 };
 
 }  // namespace

@@ -33,6 +33,8 @@ struct PluginConfig {
     int virtualList = 0;  // 1: the result list stores no rows of its own
     int matchFuzzy = 0;        // 1: the query's characters in order, gaps allowed, best score first
     int highlightMatches = 0;  // 1: the matched characters of each row drawn highlighted
+    int allMailboxes = 0;   // 1: the folders of every mailbox of the data folder
+    int recentFolders = 0;  // how many recently used folders come first (at most 50)
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.

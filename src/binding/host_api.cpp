@@ -100,6 +100,10 @@ std::string HostFolderDisplayName(const std::string& folderId) {
                                               : std::string();
 }
 
+void HostSetCurrentMailBox(const std::string& mailboxId) {
+    if (g_hostApi.BKA_SetCurrentMailBox) g_hostApi.BKA_SetCurrentMailBox(mailboxId.c_str());
+}
+
 void HostSetCurrentFolder(const std::string& folderId) {
     if (g_hostApi.BKA_SetCurrentFolder) g_hostApi.BKA_SetCurrentFolder(folderId.c_str());
 }

@@ -13,6 +13,7 @@ using BkaGetTextFn = LPCSTR(WINAPI*)();
 using BkaGetFolderDisplayNameFn = LPCSTR(WINAPI*)(LPCSTR folderId);
 using BkaGetWindowHandlesFn = BOOL(WINAPI*)(HWND* main, HWND* tree, HWND* list, HWND* view);
 using BkaRegisterCommandFn = UINT(WINAPI*)(LPCSTR description, int target, BkaCommandCallback callback);
+using BkaSetCurrentMailBoxFn = void(WINAPI*)(LPCSTR mailboxId);
 using BkaSetCurrentFolderFn = int(WINAPI*)(LPCSTR folderId);
 using BkaMoveSelectedMessagesFn = int(WINAPI*)(LPCSTR folderId, BOOL copy);
 
@@ -28,7 +29,7 @@ struct CHostApi {
     FARPROC BKA_GetTempFolder;
     FARPROC BKA_GetTempFileName;
     BkaGetTextFn BKA_GetCurrentMailBox;
-    FARPROC BKA_SetCurrentMailBox;
+    BkaSetCurrentMailBoxFn BKA_SetCurrentMailBox;
     FARPROC BKA_GetCurrentFolder;
     BkaSetCurrentFolderFn BKA_SetCurrentFolder;
     BkaGetFolderDisplayNameFn BKA_GetFolderDisplayName;
@@ -99,6 +100,7 @@ bool BindHostApiTo(HMODULE host) noexcept;
 std::string HostDataFolder();
 std::string HostCurrentMailBox();
 std::string HostFolderDisplayName(const std::string& folderId);
+void HostSetCurrentMailBox(const std::string& mailboxId);
 void HostSetCurrentFolder(const std::string& folderId);
 void HostMoveSelectedMessages(const std::string& folderId, bool copy);
 UINT HostRegisterCommand(const char* description, int target, BkaCommandCallback callback);

@@ -2,11 +2,13 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/folder_names.h"
+#include "catalogue/mailboxes.h"
 #include "binding/config.h"
 #include "binding/host_api.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace tarnwick {
 namespace {
@@ -48,15 +50,22 @@ void CompleteAppendedRecords(FolderList& list, std::size_t from, std::size_t mai
     }
 }
 
-bool PlaceInboxRecord(FolderList& list, FolderRecord& inboxRecord) {
+// The name comes from the path under the mailbox, as for one mailbox; with
+// every mailbox listed the path column then shows the host's whole name.
+void CompleteIniRecord(FolderRecord& record, bool wholeDisplayName) {
+    DeriveNameFromPath(record);
+    if (wholeDisplayName) record.displayPath = HostFolderDisplayName(record.folderId);
+}
+
+bool PlaceInboxRecord(FolderList& list, FolderRecord& inboxRecord, bool wholeDisplayNames) {
     if (!list.empty() && list.front().isIniFolder && list.front().folderId == inboxRecord.folderId) return true;
     if (inboxRecord.folderId.empty()) return false;
-    DeriveNameFromPath(inboxRecord);
+    CompleteIniRecord(inboxRecord, wholeDisplayNames);
     list.insert(list.begin(), inboxRecord);
     return true;
 }
 
-void MergeIniRecords(FolderList& list, FolderList& iniRecords, bool inboxAtFront) {
+void MergeIniRecords(FolderList& list, FolderList& iniRecords, bool inboxAtFront, bool wholeDisplayNames) {
     std::size_t p = IniInsertionPoint(list, inboxAtFront);
     if (iniRecords.empty()) {
         RemoveIniRecordsFrom(list, p);
@@ -70,18 +79,16 @@ void MergeIniRecords(FolderList& list, FolderList& iniRecords, bool inboxAtFront
         RemoveIniRecordsFrom(list, p + k);
         return;
     }
-    for (std::size_t i = k; i < iniRecords.size(); ++i) DeriveNameFromPath(iniRecords[i]);
+    for (std::size_t i = k; i < iniRecords.size(); ++i) CompleteIniRecord(iniRecords[i], wholeDisplayNames);
     list.insert(At(list, p + k), iniRecords.begin() + static_cast<std::ptrdiff_t>(k), iniRecords.end());
     p = IniInsertionPoint(list, inboxAtFront);
     RemoveIniRecordsFrom(list, p + iniRecords.size());
 }
 
-}  // namespace
-
-void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
-    const std::string dataFolder = WalkableDataFolder(HostDataFolder());
-    if (settings.StopRequested()) return;
-    const std::string hostMailboxId = HostCurrentMailBox();
+// One mailbox's catalogue, in list. wholeDisplayNames: display paths keep
+// the mailbox's own name.
+void BuildMailboxInto(FolderList& list, const CatalogueSettings& settings, const std::string& dataFolder,
+                      const std::string& hostMailboxId, bool wholeDisplayNames) {
     const std::string mailboxId = WithTrailingSeparator(hostMailboxId);
 
     WalkCursor cursor;
@@ -95,7 +102,8 @@ void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
         list.erase(At(list, cursor.position), list.end());
     } else {
         if (cursor.firstAppended != static_cast<std::size_t>(-1)) {
-            CompleteAppendedRecords(list, cursor.firstAppended, mailboxDisplayLength, settings);
+            CompleteAppendedRecords(list, cursor.firstAppended, wholeDisplayNames ? 0 : mailboxDisplayLength,
+                                    settings);
         }
         RemoveIniRecordsFrom(list, 0);
     }
@@ -107,8 +115,61 @@ void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
     if (dataFolder.empty()) return;
     if (!CollectIniFolders(iniRecords, inboxRecord, dataFolder, mailboxId, mailboxDisplayLength)) return;
 
-    const bool inboxAtFront = PlaceInboxRecord(list, inboxRecord);
-    MergeIniRecords(list, iniRecords, inboxAtFront);
+    const bool inboxAtFront = PlaceInboxRecord(list, inboxRecord, wholeDisplayNames);
+    MergeIniRecords(list, iniRecords, inboxAtFront, wholeDisplayNames);
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) noexcept {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool BelongsToAnyOf(const FolderRecord& record, const std::vector<std::string>& mailboxes, std::size_t from) {
+    for (std::size_t i = from; i < mailboxes.size(); ++i) {
+        if (StartsWith(record.folderId, mailboxes[i])) return true;
+    }
+    return false;
+}
+
+// The list is each mailbox's own catalogue in turn. Each part is moved out,
+// built in place exactly as for one mailbox and moved back: an unchanged
+// mailbox keeps its records and costs no allocation per folder.
+void BuildAllMailboxesInto(FolderList& list, const CatalogueSettings& settings, const std::string& dataFolder) {
+    const std::vector<std::string> mailboxes = dataFolder.empty() ? std::vector<std::string>()
+                                                                  : ListMailboxes(dataFolder, settings);
+    if (settings.StopRequested()) return;
+    FolderList old;
+    old.swap(list);
+    list.reserve(old.size());
+    FolderList part;
+    std::size_t from = 0;
+    for (std::size_t m = 0; m < mailboxes.size(); ++m) {
+        const std::string& mailboxId = mailboxes[m];
+        // Records of a mailbox that is gone, or now comes earlier, are dropped.
+        std::size_t begin = from;
+        while (begin < old.size() && !StartsWith(old[begin].folderId, mailboxId) &&
+               !BelongsToAnyOf(old[begin], mailboxes, m + 1))
+            ++begin;
+        std::size_t end = begin;
+        while (end < old.size() && StartsWith(old[end].folderId, mailboxId)) ++end;
+        part.assign(std::make_move_iterator(At(old, begin)), std::make_move_iterator(At(old, end)));
+        from = end;
+        BuildMailboxInto(part, settings, dataFolder, mailboxId, true);
+        list.insert(list.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+        part.clear();
+        if (settings.StopRequested()) return;
+    }
+}
+
+}  // namespace
+
+void BuildCatalogueInto(FolderList& list, const CatalogueSettings& settings) {
+    const std::string dataFolder = WalkableDataFolder(HostDataFolder());
+    if (settings.StopRequested()) return;
+    if (settings.allMailboxes) {
+        BuildAllMailboxesInto(list, settings, dataFolder);
+        return;
+    }
+    BuildMailboxInto(list, settings, dataFolder, HostCurrentMailBox(), false);
 }
 
 void CreateFolderList() {
@@ -139,6 +200,7 @@ HANDLE FolderListMutex() noexcept { return g_folderListMutex; }
 CatalogueSettings ConfiguredCatalogueSettings() noexcept {
     CatalogueSettings settings;
     settings.useCache = Config().useCache != 0;
+    settings.allMailboxes = Config().allMailboxes != 0;
     return settings;
 }
 

@@ -63,6 +63,7 @@ struct RebuildArgs {
     UniqueKernelHandle mutex;
     HMODULE module = nullptr;
     bool useCache = false;
+    bool allMailboxes = false;
 };
 
 std::shared_ptr<RebuildControl> g_rebuildControl;
@@ -79,6 +80,7 @@ void RunRequestedRebuilds(RebuildArgs& args) {
     HANDLE stopEvent = args.control->stopEvent.get();
     CatalogueSettings settings;
     settings.useCache = args.useCache;
+    settings.allMailboxes = args.allMailboxes;
     settings.stopRequested = &args.control->stopRequested;
     while (WaitUnlessStopped(stopEvent, args.control->requestEvent.get())) {
         // No time-out: a dialog of another process may hold the list for as
@@ -103,6 +105,7 @@ bool StartRebuildThread() {
     args->list = SharedFolderListOwner();
     args->mutex = DuplicateForThread(FolderListMutex());
     args->useCache = ConfiguredCatalogueSettings().useCache;
+    args->allMailboxes = ConfiguredCatalogueSettings().allMailboxes;
     if (!control->stopEvent || !control->requestEvent || !args->list || !args->mutex) return false;
     g_rebuildThread = StartModuleThread<RebuildArgs, &RunRequestedRebuilds>(args);
     if (!g_rebuildThread) return false;

@@ -20,6 +20,8 @@ constexpr std::size_t kMaxWalkEntries = 100000;
 // copied into this where the plug-in calls in.
 struct CatalogueSettings {
     bool useCache = false;
+    // "AllMailboxes": every mailbox of the data folder, not only the current one.
+    bool allMailboxes = false;
     // Set by whoever wants the build abandoned (exit); null: never.
     const std::atomic<bool>* stopRequested = nullptr;
     std::size_t maxWalkEntries = kMaxWalkEntries;

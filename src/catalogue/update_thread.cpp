@@ -27,6 +27,7 @@ struct UpdateThreadArgs {
     DWORD firstWaitMilliseconds = 0;
     DWORD intervalMilliseconds = 0;
     bool useCache = false;
+    bool allMailboxes = false;
     bool publishSnapshots = false;  // "InstantOpen"
 };
 
@@ -38,6 +39,7 @@ void RunUpdateCycles(UpdateThreadArgs& args) {
     if (StopSignalled(stopEvent, args.firstWaitMilliseconds)) return;
     CatalogueSettings settings;
     settings.useCache = args.useCache;
+    settings.allMailboxes = args.allMailboxes;
     settings.stopRequested = &args.control->stopRequested;
     for (;;) {
         const HANDLE waits[2] = {stopEvent, args.mutex.get()};
@@ -71,6 +73,7 @@ void StartUpdateThread() {
     args->firstWaitMilliseconds = static_cast<DWORD>(config.firstWaitingTime) * 1000u;
     args->intervalMilliseconds = static_cast<DWORD>(config.updateInterval) * 1000u;
     args->useCache = config.useCache != 0;
+    args->allMailboxes = config.allMailboxes != 0;
     args->publishSnapshots = config.instantOpen != 0;
     g_thread = StartModuleThread<UpdateThreadArgs, &RunUpdateCycles>(args);
     if (g_thread) g_control = control;

@@ -2,7 +2,11 @@
 // the search box's drop-down list.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
+#include "dialog/recent_folders.h"
 #include "dialog/search_dialog.h"
+
+#include "catalogue/folder_walk.h"
+#include "catalogue/mailboxes.h"
 
 #include "common/text.h"
 #include "resource_ids.h"
@@ -55,6 +59,16 @@ std::vector<int> StoredHistoryIndexes(int historyMax) {
     return indexes;
 }
 
+// "AllMailboxes": the host opens a folder of its current mailbox only.
+void SwitchToMailboxOf(const std::string& folderId) {
+    const std::string mailboxId = MailboxOfFolderId(folderId);
+    if (mailboxId.empty()) return;
+    const std::string current = WithTrailingSeparator(HostCurrentMailBox());
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, mailboxId.c_str(), -1, current.c_str(), -1) == CSTR_EQUAL)
+        return;
+    HostSetCurrentMailBox(mailboxId);
+}
+
 void ChooseRowUnderCursor(HWND dialog, HWND list) {
     LVHITTESTINFO hit{};
     GetCursorPos(&hit.pt);
@@ -102,7 +116,12 @@ const FolderRecord* RecordOfRow(HWND list, int row) {
 }
 
 void OpenFolderOfRow(int row, HWND list) {
-    if (const FolderRecord* record = RecordOfRow(list, row)) HostSetCurrentFolder(record->folderId);
+    const FolderRecord* record = RecordOfRow(list, row);
+    if (!record) return;
+    const std::string folderId = record->folderId;
+    if (Config().allMailboxes != 0) SwitchToMailboxOf(folderId);
+    HostSetCurrentFolder(folderId);
+    NoteRecentFolder(folderId);
 }
 
 bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
@@ -112,7 +131,10 @@ bool FolderIdOfRow(HWND list, int row, std::string& folderId) {
     return true;
 }
 
-void RecordQueryAfterDrop(HWND list) { AddQueryToHistory(GetParent(list)); }
+void RecordQueryAfterDrop(HWND list, const std::string& folderId) {
+    AddQueryToHistory(GetParent(list));
+    NoteRecentFolder(folderId);
+}
 
 void AddQueryToHistory(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_SEARCH_BOX);

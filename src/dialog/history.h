@@ -20,6 +20,6 @@ const FolderRecord* RecordOfRow(HWND list, int row);
 // What the drop target on the result list asks of the dialog: the folder of
 // a row, and the history entry after a drop.
 bool FolderIdOfRow(HWND list, int row, std::string& folderId);
-void RecordQueryAfterDrop(HWND list);
+void RecordQueryAfterDrop(HWND list, const std::string& folderId);
 
 }  // namespace tarnwick

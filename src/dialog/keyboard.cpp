@@ -4,6 +4,7 @@
 // and Alt+C file the host's selected mails into a row's folder.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
+#include "dialog/recent_folders.h"
 
 #include "resource_ids.h"
 #include "binding/config.h"
@@ -44,6 +45,7 @@ void FileSelectedMails(HWND dialog, bool copy) {
     if (!record) return;
     const std::string folderId = record->folderId;
     HostMoveSelectedMessages(folderId, copy);
+    NoteRecentFolder(folderId);
     AddQueryToHistory(dialog);
     CloseSearchDialog(dialog);
     if (HWND main = HostWindowHandles().main) SetForegroundWindow(main);

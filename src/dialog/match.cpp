@@ -2,6 +2,8 @@
 // rows. Whole characters only, stepping as the plain filter does.
 #include "dialog/match.h"
 
+#include "dialog/recent_folders.h"
+
 #include "common/text.h"
 #include "binding/config.h"
 
@@ -143,6 +145,7 @@ std::vector<std::string> SplitQueryWords(const char* query) {
 QueryMatcher::QueryMatcher(const FolderList& folders, const char* query, const MatchSettings& settings)
     : folders_(folders), everyFolder_(query == nullptr) {
     if (everyFolder_) return;
+    emptyQuery_ = query[0] == '\0';
     if (settings.words) {
         words_ = SplitQueryWords(query);
     } else {
@@ -200,19 +203,38 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
 }
 
 void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize) {
+    const bool recentFirst =
+        PrepareRecentOrder(matcher.Folders(), matcher.EveryFolder(), matcher.EmptyQuery() || matcher.Ranks());
     if (!matcher.Ranks()) {
-        ForgetFillOrder();
+        if (!recentFirst) {
+            ForgetFillOrder();
+            return;
+        }
+        std::stable_sort(positions.begin(), positions.end(),
+                         [](RowPosition a, RowPosition b) { return RecencyOf(a) < RecencyOf(b); });
+        KeepFillOrder(positions, listSize);
         return;
     }
-    // (key, position): the key orders, the position breaks ties.
-    std::vector<std::pair<int, RowPosition>> keyed;
+    // (key, recency, position): the key orders, recency and then the
+    // position break ties.
+    struct Keyed {
+        int key;
+        unsigned recency;
+        RowPosition position;
+        bool operator<(const Keyed& other) const noexcept {
+            if (key != other.key) return key < other.key;
+            if (recency != other.recency) return recency < other.recency;
+            return position < other.position;
+        }
+    };
+    std::vector<Keyed> keyed;
     keyed.reserve(positions.size());
     for (RowPosition position : positions) {
         const int key = matcher.Scores() ? -matcher.ScoreOf(position) : static_cast<int>(matcher.RankOf(position));
-        keyed.emplace_back(key, position);
+        keyed.push_back(Keyed{key, recentFirst ? RecencyOf(position) : 0u, position});
     }
     std::sort(keyed.begin(), keyed.end());
-    for (std::size_t i = 0; i < keyed.size(); ++i) positions[i] = keyed[i].second;
+    for (std::size_t i = 0; i < keyed.size(); ++i) positions[i] = keyed[i].position;
     KeepFillOrder(positions, listSize);
 }
 

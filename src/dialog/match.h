@@ -56,6 +56,10 @@ public:
     bool Ranks() const noexcept { return ranks_; }
     // "MatchFuzzy": rows by score, best first; otherwise by rank group.
     bool Scores() const noexcept { return scores_; }
+    // Every folder (null) or an empty text: the recent folders come first.
+    bool EmptyQuery() const noexcept { return everyFolder_ || emptyQuery_; }
+    bool EveryFolder() const noexcept { return everyFolder_; }
+    const FolderList& Folders() const noexcept { return folders_; }
     RowRank RankOf(std::size_t position) const;
     // The sum over the words of the best alignment's score, in the name or,
     // where the name holds none, in the path; 0 for a position that does
@@ -67,6 +71,7 @@ private:
 
     const FolderList& folders_;
     bool everyFolder_ = false;
+    bool emptyQuery_ = false;
     bool ranks_ = false;
     bool scores_ = false;
     std::vector<std::string> words_;
@@ -78,6 +83,8 @@ private:
 // or scores best first; ties in catalogue order, whatever order the
 // positions came in) and keeps that order for CompareUnsortedRows; without
 // ordering it forgets any kept order and leaves the positions as they are.
+// With "RecentFolders", the recent folders come first, most recent first,
+// in an empty query's rows and after the rank or score of the others.
 void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize);
 
 // Whether every folder that next matches also matches previous (both

@@ -3,6 +3,7 @@
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
 #include "dialog/history.h"
+#include "dialog/recent_folders.h"
 
 #include "catalogue/catalogue.h"
 #include "common/run_step.h"
@@ -65,6 +66,8 @@ BOOL InitSearchDialog(HWND dialog) {
     InstallKeyboardRouting(dialog, list);
     // A step that fails (out of memory) keeps none of the later ones from
     // the window; after a failed preparation the launcher ends the showing.
+    // Before the first fill, which puts them first.
+    RunStep(&LoadRecentFolders);
     RunStep([&] { PrepareSearchDialog(dialog); });
     RunStep([&] { RegisterDropTarget(list); });
     g_state.historyLoaded = RunStep([&] { LoadSearchHistory(dialog); });

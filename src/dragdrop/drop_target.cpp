@@ -199,7 +199,7 @@ STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD keyState, POINTL, DWORD* effe
         HostMoveSelectedMessages(folderId, chosen == DROPEFFECT_COPY);
         ClearDropHilite();
         SetFocus(m_hWndList);
-        if (m_site.afterDrop) m_site.afterDrop(m_hWndList);
+        if (m_site.afterDrop) m_site.afterDrop(m_hWndList, folderId);
         return S_OK;
     } catch (...) {
         SetEffect(effect, DROPEFFECT_NONE);

@@ -15,8 +15,8 @@ namespace tarnwick {
 struct DropSite {
     // The folder id of the folder a row stands for; false when it stands for none.
     bool (*folderIdOfRow)(HWND list, int row, std::string& folderId);
-    // Runs after the host was asked to move or copy the mails.
-    void (*afterDrop)(HWND list);
+    // Runs after the host was asked to move or copy the mails into folderId.
+    void (*afterDrop)(HWND list, const std::string& folderId);
 };
 
 class CDropTarget final : public IDropTarget {

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "common/run_step.h"
 #include "common/unique_handle.h"
+#include "dialog/recent_folders.h"
 #include "dialog/search_dialog.h"
 #include "binding/config.h"
 #include "plugin/menu.h"
@@ -45,6 +46,7 @@ void ExitPlugin() noexcept {
     RunStep(&WriteShortcutKeyText);
     RunStep(&WriteWindowSettings);
     if (SearchDialogExists()) RunStep(&SaveSearchHistory);
+    if (SearchDialogExists()) RunStep(&SaveRecentFolders);
     if (Config().deleteCache != 0) RunStep(&DeleteListFilesHoldingTheMutex);
     // A dialog shown at exit owns both mutexes; they go back before the
     // handle is closed, or the owner would stay recorded for other processes.

@@ -27,7 +27,9 @@ protected:
         for (const char* folder : {"MB1\\!!!!Inbox", "MB1\\Work\\Plans", "MB1\\Work\\Planning", "MB1\\Archive"}) {
             testing_support::MakeDirs(dataFolder, folder);
         }
-        WriteIni("[Config]\r\nUseUpateThread=0\r\n");
+        for (const char* folder : extraFolders) testing_support::MakeDirs(dataFolder, folder);
+        standin::Host().mailboxDisplayNames["MB2\\"] = "Work/";
+        WriteIni(ini);
         mainWindow = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         mailList = CreateWindowA("STATIC", "mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         standin::Host().windows[0] = mainWindow;
@@ -87,6 +89,8 @@ protected:
         return testing_support::DragThrough(data, path, DROPEFFECT_MOVE | DROPEFFECT_COPY);
     }
 
+    std::string ini = "[Config]\r\nUseUpateThread=0\r\n";
+    std::vector<const char*> extraFolders;
     HWND mainWindow = nullptr;
     HWND mailList = nullptr;
     HMENU menu = nullptr;
@@ -122,6 +126,66 @@ TEST_P(DialogDropModes, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery)
     EXPECT_EQ(rows, RowNames());
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+}
+
+// "AllMailboxes": a second mailbox beside the current one.
+class AllMailboxesDropTest : public DialogDropTest {
+protected:
+    AllMailboxesDropTest() {
+        ini = "[Config]\r\nUseUpateThread=0\r\nAllMailboxes=1\r\n";
+        extraFolders = {"MB2\\Lists\\Planet"};
+    }
+    int RowNamed(const std::string& name) const {
+        const std::vector<std::string> names = RowNames();
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return static_cast<int>(i);
+        return -1;
+    }
+    std::vector<std::string> MailboxAndFolderCalls() const {
+        std::vector<std::string> calls;
+        for (const standin::HostCall& call : standin::Host().Calls()) {
+            if (call.function == "BKA_SetCurrentMailBox" || call.function == "BKA_SetCurrentFolder")
+                calls.push_back(call.function + " " + call.text);
+        }
+        return calls;
+    }
+    void ChooseWithEnter(int row) {
+        testing_support::SelectListRow(list, row);
+        SetFocus(list);
+        const UINT scan = MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC);
+        PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1 | (scan << 16));
+        PostMessageA(list, WM_KEYUP, VK_RETURN, 1 | (scan << 16) | 0xC0000000u);
+        PumpMessagesFor(50);
+    }
+};
+
+using AllMailboxesDropModes = testing_support::InBothListModes<AllMailboxesDropTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, AllMailboxesDropModes, testing_support::ListModes(),
+                         testing_support::ListModeName);
+
+TEST_P(AllMailboxesDropModes, DropIntoTheOtherMailboxMovesThereAndChoosingSwitchesTheMailboxFirst) {
+    Type("plan");
+    const int planet = RowNamed("Planet");
+    ASSERT_EQ(2, planet) << "the current mailbox's two folders, then the other's";
+    char path[260] = "";
+    ListView_GetItemText(list, planet, 1, path, sizeof(path));
+    EXPECT_STREQ("Work/Lists/Planet", path) << "the host's whole display name";
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    Drag(&data, {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, planet)});
+    PumpMessagesFor(50);
+    const std::vector<standin::HostCall> moves = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    ASSERT_EQ(1u, moves.size());
+    EXPECT_EQ("MB2\\Lists\\Planet\\", moves[0].text);
+    EXPECT_TRUE(MailboxAndFolderCalls().empty()) << "a drop moves mails across mailboxes without a switch";
+
+    ChooseWithEnter(planet);
+    ChooseWithEnter(0);
+    EXPECT_EQ((std::vector<std::string>{"BKA_SetCurrentMailBox MB2\\", "BKA_SetCurrentFolder MB2\\Lists\\Planet\\",
+                                        "BKA_SetCurrentMailBox MB1\\",
+                                        "BKA_SetCurrentFolder MB1\\Work\\" + RowNames()[0] + "\\"}),
+              MailboxAndFolderCalls());
+    EXPECT_EQ("MB1\\", standin::Host().CurrentMailBox());
 }
 
 TEST_P(DialogDropModes, DropOverTheEmptyAreaMovesNothingAndKeepsTheHistory) {

@@ -45,6 +45,8 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
     EXPECT_EQ(0, c.instantOpen);
     EXPECT_EQ(0, c.matchFuzzy);
     EXPECT_EQ(0, c.highlightMatches);
+    EXPECT_EQ(0, c.allMailboxes);
+    EXPECT_EQ(0, c.recentFolders);
 }
 
 TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
@@ -53,7 +55,7 @@ TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
                    "[Config]\r\nUseCache=1\r\nDeleteCache=2\r\nUseUpateThread=0\r\nFirstWaitingTime=3\r\n"
                    "UpdateInterval=4\r\nDialogMode=5\r\nModalDialog=6\r\nHistoryMax=7\r\nInstantOpen=11\r\n"
                    "UseUpdateThread=9\r\nMatchWords=1\r\nmatchpath=8\r\nRankMatches=2x\r\nMoveKeys=-1\r\n"
-                   "MatchFuzzy=3\r\nhighlightmatches=4\r\n");
+                   "MatchFuzzy=3\r\nhighlightmatches=4\r\nAllMailboxes=12\r\nRecentFolders=13\r\n");
     tarnwick::ReadPluginConfig();
     const tarnwick::PluginConfig& c = tarnwick::Config();
     EXPECT_EQ(300, c.window.width);  // section and key names ignore case
@@ -75,6 +77,8 @@ TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
     EXPECT_EQ(11, c.instantOpen);
     EXPECT_EQ(3, c.matchFuzzy);
     EXPECT_EQ(4, c.highlightMatches);
+    EXPECT_EQ(12, c.allMailboxes);
+    EXPECT_EQ(13, c.recentFolders);
 }
 
 struct IntegerValueCase {

@@ -82,3 +82,14 @@ TEST_F(CacheDeletionTest, ListFilesWrittenByAWalkAreAllGoneAfterwards) {
         EXPECT_FALSE(HasList(dir)) << dir;
     }
 }
+
+TEST_F(CacheDeletionTest, CoversTheListFilesOfEveryMailboxABuildOverAllWrote) {
+    Dirs({"MB1\\A", "MB2\\B", "MB2\\C"});
+    standin::Host().mailboxDisplayNames["MB2\\"] = "Work/";
+    Build(true, true);
+    for (const char* written : {"MB1\\", "MB1\\A\\", "MB2\\", "MB2\\B\\", "MB2\\C\\"})
+        ASSERT_TRUE(HasList(written)) << written;
+    EXPECT_FALSE(HasList("")) << "the data folder itself is no mailbox";
+    DeleteAll();
+    for (const char* gone : {"MB1\\", "MB1\\A\\", "MB2\\", "MB2\\B\\", "MB2\\C\\"}) EXPECT_FALSE(HasList(gone)) << gone;
+}

@@ -327,3 +327,85 @@ TEST_F(CatalogueTest, StopRequestAbandonsTheBuild) {
     EXPECT_TRUE(list.empty());
     EXPECT_FALSE(HasList("MB1\\"));
 }
+
+// "AllMailboxes": two mailboxes beside a directory the host does not name and
+// a "#" one; each mailbox exactly as its own catalogue, paths whole.
+class AllMailboxesTest : public CatalogueTest {
+protected:
+    void SetUp() override {
+        CatalogueTest::SetUp();
+        Dirs({"MB1\\!!!!Inbox", "MB1\\Work\\Plans", "MB2\\!Trash", "MB2\\Lists", "Other\\Plain", "#Hidden\\Deep"});
+        Ini("#Inbox.ini", "受信箱");
+        Ini("#Unread.ini", "未読");
+        Ini("#Inbox.ini", "受信箱", "MB2\\");
+        standin::HostModel& host = standin::Host();
+        host.mailboxDisplayNames["MB2\\"] = "Work/";
+        auto plain = std::make_shared<standin::HostModel>();
+        plain->dataFolder = data;
+        plain->mailboxDisplayNames = host.mailboxDisplayNames;
+        // Not a mailbox: the host gives it no name, whatever lies inside.
+        host.displayNameOverride = [plain](const std::string& id) -> std::string {
+            return id.compare(0, 6, "Other\\") == 0 ? std::string() : plain->DisplayNameOf(id);
+        };
+    }
+    // What the mailbox's catalogue alone holds, paths with its name.
+    tarnwick::FolderList AloneWithWholePaths(const char* mailbox) {
+        standin::Host().currentMailBox = mailbox;
+        tarnwick::FolderList alone;
+        tarnwick::BuildCatalogueInto(alone, tarnwick::CatalogueSettings{});
+        for (tarnwick::FolderRecord& r : alone) r.displayPath = standin::Host().DisplayNameOf(r.folderId);
+        standin::Host().currentMailBox = "MB1\\";
+        return alone;
+    }
+    // The mailboxes in the data folder's own enumeration order.
+    std::vector<std::string> EnumerationOrder() const {
+        std::vector<std::string> order;
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((data + "*").c_str(), &entry);
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "MB1" || name == "MB2") order.push_back(name + "\\");
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+        return order;
+    }
+};
+
+TEST_F(AllMailboxesTest, EveryNamedMailboxInEnumerationOrderEachAsItsOwnCatalogue) {
+    tarnwick::FolderList expected;
+    for (const std::string& mailbox : EnumerationOrder()) {
+        const tarnwick::FolderList alone = AloneWithWholePaths(mailbox.c_str());
+        expected.insert(expected.end(), alone.begin(), alone.end());
+    }
+    Build(false, true);
+    EXPECT_EQ(expected, list);
+    EXPECT_EQ(IniRecord("受信箱", "受信箱", "MB2\\#Inbox.ini", "Work/受信箱"), *Find("MB2\\#Inbox.ini"));
+    EXPECT_EQ(Walked("ごみ箱", "ごみ箱", "MB2\\!Trash\\", "Work/ごみ箱"), *Find("MB2\\!Trash\\"));
+    EXPECT_EQ(Walked("Plans", "PLANS", "MB1\\Work\\Plans\\", "Mailbox/Work/Plans"), *Find("MB1\\Work\\Plans\\"));
+    EXPECT_EQ(8u, list.size()) << "nothing of Other\\ or #Hidden\\";
+
+    // Unchanged: nothing changes, even with other names for the walked folders.
+    const tarnwick::FolderList before = list;
+    const auto named = standin::Host().displayNameOverride;
+    standin::Host().displayNameOverride = [named](const std::string& id) {
+        const bool walked = id.back() == '\\' && id.find('\\') != id.size() - 1;
+        return walked ? std::string("renamed") : named(id);
+    };
+    Build(false, true);
+    EXPECT_EQ(before, list);
+}
+
+TEST_F(AllMailboxesTest, AMailboxAddedOrRemovedAppearsOrGoesAtTheNextBuild) {
+    Build(false, true);
+    const std::size_t both = list.size();
+    const tarnwick::FolderList mb1 = AloneWithWholePaths("MB1\\");
+    testing_support::MakeDirs(data, "MB3\\New");
+    Build(false, true);
+    ASSERT_EQ(both + 1, list.size());
+    EXPECT_EQ(Walked("New", "NEW", "MB3\\New\\", "MB3/New"), *Find("MB3\\New\\"));
+    testing_support::RemoveTree(data + "MB2\\");
+    Build(false, true);
+    EXPECT_EQ(nullptr, Find("MB2\\Lists\\"));
+    EXPECT_EQ(mb1.size() + 1, list.size());
+    for (const tarnwick::FolderRecord& r : mb1) EXPECT_EQ(r, *Find(r.folderId));
+}

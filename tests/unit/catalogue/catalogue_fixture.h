@@ -59,15 +59,16 @@ protected:
         return testing_support::FileExists(data + directory + "Folder.lst");
     }
     // A "#*.ini" folder file; a null name leaves the key out.
-    void Ini(const std::string& file, const char* name) const {
+    void Ini(const std::string& file, const char* name, const std::string& mailbox = "MB1\\") const {
         std::string text = "[Folder]\r\n";
         if (name) text += std::string("Name=") + name + "\r\n";
-        testing_support::WriteFileBytes(data + "MB1\\" + file, text);
+        testing_support::WriteFileBytes(data + mailbox + file, text);
     }
 
-    void Build(bool useCache = false) {
+    void Build(bool useCache = false, bool allMailboxes = false) {
         tarnwick::CatalogueSettings settings;
         settings.useCache = useCache;
+        settings.allMailboxes = allMailboxes;
         tarnwick::BuildCatalogueInto(list, settings);
     }
 
