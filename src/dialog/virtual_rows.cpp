@@ -157,9 +157,21 @@ HWND UseVirtualResultList(HWND dialog) {
 
 void ShowVirtualRows(HWND list) {
     DialogState().dropHighlightRow = -1;
-    // A count of none first: the new rows start unselected, unfocused, at the top.
-    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, DialogState().rowPositions.size(), 0);
+    // The new rows start unselected and unfocused. Not by a count of none
+    // first: that hides and shows the scroll bar again at every keystroke.
+    LVITEMA clear{};
+    clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    const LRESULT focused = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    if (focused >= 0) SendMessageA(list, LVM_SETITEMSTATE, focused, reinterpret_cast<LPARAM>(&clear));
+    if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+        const LRESULT selected = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        if (selected >= 0) SendMessageA(list, LVM_SETITEMSTATE, selected, reinterpret_cast<LPARAM>(&clear));
+    }
+    SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
+    const std::size_t count = DialogState().rowPositions.size();
+    SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
+    // From the top, as a list refilled with stored rows starts.
+    if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(list, nullptr, TRUE);
 }
 

@@ -382,6 +382,14 @@ TEST_P(InstantOpenModes, RefreshKeepsTheTopRowAndDoesNotScrollToTheSelection) {
     EXPECT_EQ(300, ListView_GetTopIndex(List()));
     ASSERT_GE(SelectedRow(), 0);
     EXPECT_EQ(selected, Rows()[SelectedRow()].first);
+    // A keystroke's rows come with nothing selected (without stored rows,
+    // from the top).
+    SetFocus(GetWindow(Box(), GW_CHILD));
+    Type("0");
+    EXPECT_EQ(-1, SelectedRow());
+    if (VirtualRows()) {
+        EXPECT_EQ(0, ListView_GetTopIndex(List()));
+    }
     ExitAndUnload();
     EXPECT_EQ(0L, testing_support::FaultsSeen());
 }
