@@ -36,6 +36,10 @@ HostOptions ParseCommandLine(int argc, char** argv) {
             options.folderCount = std::atoi(argv[++i]);
         } else if (std::strcmp(arg, "--seed") == 0 && hasValue) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(arg, "--quit-after") == 0 && hasValue) {
+            options.quitAfter = std::atoi(argv[++i]);
+        } else if (std::strcmp(arg, "--signal") == 0 && hasValue) {
+            options.signalName = argv[++i];
         } else if (std::strcmp(arg, "--no-mails") == 0) {
             options.writeMails = false;
         } else {
@@ -48,6 +52,10 @@ HostOptions ParseCommandLine(int argc, char** argv) {
 void PrintUsage() {
     std::printf(
         "tarnwick_host [--data DIR] [--mailbox MB1\\]     the mail client window with Tarnwick.dll\n"
+        "              [--quit-after MS] [--signal NAME]\n"
+        "                                               closes itself MS ms after the plug-in's start; sets\n"
+        "                                               the events NAME-start (before BKC_OnStart) and\n"
+        "                                               NAME-exit (before that close)\n"
         "tarnwick_host --scripted SHOTDIR [--data DIR]  a short demo session with screenshots\n"
         "tarnwick_host --generate DIR [--folders N] [--seed S] [--no-mails]\n"
         "                                               writes a sample data folder\n");

@@ -16,6 +16,13 @@ struct HostOptions {
     int folderCount = 300;
     unsigned seed = 1;
     bool writeMails = true;
+    // --quit-after: closes the window this many ms after the plug-in started
+    // (-1: stays until the user closes it).
+    int quitAfter = -1;
+    // --signal: names of events set just before BKC_OnStart (NAME-start) and
+    // just before the window is closed by --quit-after (NAME-exit), so that a
+    // test knows when that work begins.
+    std::string signalName;
 };
 
 HostOptions ParseCommandLine(int argc, char** argv);

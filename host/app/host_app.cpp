@@ -54,6 +54,15 @@ std::string PrepareSessionPlugin(const std::string& shotFolder) {
     return folder + "Tarnwick.dll";
 }
 
+// Tells a test that drives the client from outside where it stands.
+void SignalEvent(const std::string& name, const char* suffix) {
+    if (name.empty()) return;
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, (name + suffix).c_str());
+    if (!event) return;
+    SetEvent(event);
+    CloseHandle(event);
+}
+
 }  // namespace
 
 int RunHostWindow(const HostOptions& options) {
@@ -81,9 +90,17 @@ int RunHostWindow(const HostOptions& options) {
         host.onSetCurrentMailBox = [&window](const std::string& id) { window.SwitchMailbox(id); };
         host.onMoveSelectedMessages = [&window](const std::string& id, bool copy) { window.MoveSelectedMails(id, copy); };
 
+        SignalEvent(options.signalName, "-start");
         plugin.OnStart();
         plugin.OnMenuInit(window.window(), window.menu(), 0);
         DrawMenuBar(window.window());
+        if (options.quitAfter >= 0) {
+            std::thread([main = window.window(), options] {
+                Sleep(static_cast<DWORD>(options.quitAfter));
+                SignalEvent(options.signalName, "-exit");
+                PostMessageA(main, WM_CLOSE, 0, 0);
+            }).detach();
+        }
 
         std::unique_ptr<ScriptedSession> session;
         if (scripted) {

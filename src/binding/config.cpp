@@ -1,6 +1,7 @@
 #include "binding/config.h"
 
 #include "binding/plugin_paths.h"
+#include "common/unique_handle.h"
 
 #include <windows.h>
 #include <cstdio>
@@ -12,7 +13,41 @@ namespace {
 
 PluginConfig g_config;
 
+constexpr char kBatchSuffix[] = ".tmp";
+// The copy a batch writes to; empty outside a batch.
+char g_batchPath[MAX_PATH] = "";
+bool g_batchWritten = false;
+
 bool HaveIniFile() noexcept { return IniFilePath()[0] != '\0'; }
+
+// Where profile calls go: the batch's copy while there is one.
+const char* IniTarget() noexcept { return g_batchPath[0] ? g_batchPath : IniFilePath(); }
+
+// Copies the INI file's bytes into a fresh file (not CopyFile: its time
+// stamps would let the profile functions take a cached older copy for it).
+// True when the copy holds them all; a missing INI gives no copy at all, so
+// that the profile functions create it as they would the INI.
+bool CopyIniBytes(const char* from, const char* to) noexcept {
+    DeleteFileA(to);
+    HANDLE source = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (source == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    const UniqueKernelHandle sourceFile(source);
+    HANDLE target = CreateFileA(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (target == INVALID_HANDLE_VALUE) return false;
+    UniqueKernelHandle targetFile(target);
+    char chunk[4096];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(sourceFile.get(), chunk, sizeof(chunk), &read, nullptr)) break;
+        if (read == 0) return true;
+        DWORD written = 0;
+        if (!WriteFile(targetFile.get(), chunk, read, &written, nullptr) || written != read) break;
+    }
+    targetFile.reset();
+    DeleteFileA(to);
+    return false;
+}
 
 }  // namespace
 
@@ -20,14 +55,14 @@ PluginConfig& Config() noexcept { return g_config; }
 
 int ReadIniInt(const char* section, const char* key, int defaultValue) {
     if (!HaveIniFile()) return defaultValue;
-    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, IniFilePath()));
+    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, IniTarget()));
 }
 
 void ReadIniText(const char* section, const char* key, const char* defaultValue, char* buffer,
                  unsigned bufferSize) noexcept {
     if (bufferSize == 0) return;
     if (HaveIniFile()) {
-        GetPrivateProfileStringA(section, key, defaultValue, buffer, bufferSize, IniFilePath());
+        GetPrivateProfileStringA(section, key, defaultValue, buffer, bufferSize, IniTarget());
     } else {
         lstrcpynA(buffer, defaultValue ? defaultValue : "", static_cast<int>(bufferSize));
     }
@@ -47,7 +82,7 @@ std::vector<std::string> ReadIniKeyNames(const char* section) {
     std::vector<char> buffer(4096);
     for (;;) {
         const DWORD length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), IniFilePath());
+                                                      static_cast<DWORD>(buffer.size()), IniTarget());
         // A full buffer reports its size less two: read again, larger.
         if (length + 2 < buffer.size()) break;
         buffer.assign(buffer.size() * 2, '\0');
@@ -58,7 +93,35 @@ std::vector<std::string> ReadIniKeyNames(const char* section) {
 
 void WriteIniString(const char* section, const char* key, const char* value) {
     if (!HaveIniFile()) return;
-    WritePrivateProfileStringA(section, key, value, IniFilePath());
+    if (g_batchPath[0]) g_batchWritten = true;
+    WritePrivateProfileStringA(section, key, value, IniTarget());
+}
+
+IniWriteBatch::IniWriteBatch() noexcept {
+    g_batchPath[0] = '\0';
+    g_batchWritten = false;
+    const char* ini = IniFilePath();
+    const std::size_t length = std::strlen(ini);
+    if (length == 0 || length + sizeof(kBatchSuffix) > sizeof(g_batchPath)) return;
+    char copy[MAX_PATH];
+    std::memcpy(copy, ini, length);
+    std::memcpy(copy + length, kBatchSuffix, sizeof(kBatchSuffix));
+    // A copy left by a kill is overwritten here.
+    if (CopyIniBytes(ini, copy)) std::memcpy(g_batchPath, copy, sizeof(copy));
+}
+
+IniWriteBatch::~IniWriteBatch() {
+    if (!g_batchPath[0]) return;
+    char copy[MAX_PATH];
+    std::memcpy(copy, g_batchPath, sizeof(copy));
+    g_batchPath[0] = '\0';
+    const char* ini = IniFilePath();
+    if (g_batchWritten && !MoveFileExA(copy, ini, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Not atomic, but the values written are not lost.
+        CopyFileA(copy, ini, FALSE);
+    }
+    DeleteFileA(copy);
+    g_batchWritten = false;
 }
 
 void WriteIniInt(const char* section, const char* key, int value) {

@@ -60,4 +60,20 @@ std::vector<std::string> ReadIniKeyNames(const char* section);
 void WriteIniString(const char* section, const char* key, const char* value);
 void WriteIniInt(const char* section, const char* key, int value);
 
+// The profile functions rewrite the whole file at every write (Wine's
+// truncate it first), so a process killed in the middle of one loses every
+// key. While a batch lives, reads and writes go to a copy beside the INI
+// file ("Tarnwick.ini.tmp"), which replaces it in one rename when the batch
+// ends: a kill leaves the old file or the new one. The bytes are the profile
+// functions' own. Where no copy can be made the writes go to the file
+// itself, as without a batch. One batch at a time, on one thread; it
+// allocates nothing (exit must work when memory runs out).
+class IniWriteBatch {
+public:
+    IniWriteBatch() noexcept;
+    ~IniWriteBatch();
+    IniWriteBatch(const IniWriteBatch&) = delete;
+    IniWriteBatch& operator=(const IniWriteBatch&) = delete;
+};
+
 }  // namespace tarnwick

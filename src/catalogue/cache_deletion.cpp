@@ -29,6 +29,10 @@ private:
     void VisitDirectory(const std::string& path) {
         const std::string dir = dataFolder_ + path;
         const std::string listFile = dir + "Folder.lst";
+        // What a write cut short by a kill left; also where no list file
+        // was finished.
+        const std::string temporary = dir + kTemporaryListFileName;
+        if (FitsAnsiPath(temporary.size())) DeleteFileA(temporary.c_str());
         std::string content;
         if (ReadListFile(listFile, content, listBytesLeft_)) {
             listBytesLeft_ -= content.size();

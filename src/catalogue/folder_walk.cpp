@@ -128,12 +128,25 @@ private:
 
     bool ShouldStop() const noexcept { return entries_ >= settings_.maxWalkEntries || settings_.StopRequested(); }
 
+    // Written whole under a temporary name and then renamed: a process
+    // killed part-way leaves no cut list file, which every later walk would
+    // trust, only the temporary one, which the next write replaces.
     void WriteListFile(const std::string& relativePath, const std::string& names) {
-        SetFullPath(relativePath, kListFileName);
-        UniqueKernelHandle file = OpenFile(fullPath_, GENERIC_WRITE, CREATE_ALWAYS);
+        SetFullPath(relativePath, kTemporaryListFileName);
+        const std::string temporary = fullPath_;
+        UniqueKernelHandle file = OpenFile(temporary, GENERIC_WRITE, CREATE_ALWAYS);
         if (!file) return;
         DWORD written = 0;
-        if (!names.empty()) WriteFile(file.get(), names.data(), static_cast<DWORD>(names.size()), &written, nullptr);
+        const bool whole =
+            names.empty() ||
+            (WriteFile(file.get(), names.data(), static_cast<DWORD>(names.size()), &written, nullptr) &&
+             written == names.size());
+        file.reset();
+        SetFullPath(relativePath, kListFileName);
+        if (!whole || !MoveFileExA(temporary.c_str(), fullPath_.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileA(temporary.c_str());
+        }
     }
 
     void SetFullPath(const std::string& relativePath, const char* leaf) {

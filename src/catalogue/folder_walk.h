@@ -37,6 +37,10 @@ std::string WalkableDataFolder(const std::string& hostDataFolder);
 // separator gets one (an empty ID stays empty).
 std::string WithTrailingSeparator(const std::string& path);
 
+// A list file is written under this name beside its final one and renamed
+// once whole; one left behind by a kill is no list and no folder.
+constexpr char kTemporaryListFileName[] = "Folder.lst.tmp";
+
 // Paths handed to the ANSI file functions, terminator included.
 constexpr std::size_t kMaxAnsiPath = 260;
 bool FitsAnsiPath(std::size_t length) noexcept;

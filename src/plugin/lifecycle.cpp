@@ -43,10 +43,14 @@ void ExitPlugin() noexcept {
     // references, but may still hold the mutex for a while.
     StopBackgroundBuilders();
     DestroyFolderList();
-    RunStep(&WriteShortcutKeyText);
-    RunStep(&WriteWindowSettings);
-    if (SearchDialogExists()) RunStep(&SaveSearchHistory);
-    if (SearchDialogExists()) RunStep(&SaveRecentFolders);
+    {
+        // A kill in the middle of these writes must leave the user's file whole.
+        const IniWriteBatch batch;
+        RunStep(&WriteShortcutKeyText);
+        RunStep(&WriteWindowSettings);
+        if (SearchDialogExists()) RunStep(&SaveSearchHistory);
+        if (SearchDialogExists()) RunStep(&SaveRecentFolders);
+    }
     if (Config().deleteCache != 0) RunStep(&DeleteListFilesHoldingTheMutex);
     // A dialog shown at exit owns both mutexes; they go back before the
     // handle is closed, or the owner would stay recorded for other processes.

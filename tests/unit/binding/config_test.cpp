@@ -127,3 +127,52 @@ TEST_F(ConfigTest, WithoutAnIniPathSettingsStayDefaultAndNothingIsWritten) {
     tarnwick::WriteIniString("Config", "ShortCutKey", "F5");
     EXPECT_EQ(before, ReadFileBytes(winIni));
 }
+
+// Exit's writes go through a batch: until it ends the INI file keeps its old
+// bytes (a kill then loses nothing), and afterwards it holds exactly what
+// the same writes made directly would have left, whatever a killed batch
+// left beside it.
+struct BatchCase {
+    const char* name;
+    const char* iniBefore;   // null: no INI file yet
+    const char* leftCopy;    // a copy left by a killed batch; null: none
+};
+
+class IniWriteBatchTest : public ConfigTest, public ::testing::WithParamInterface<BatchCase> {};
+
+TEST_P(IniWriteBatchTest, ReplacesTheFileOnceWithTheBytesOfDirectWrites) {
+    const BatchCase& c = GetParam();
+    const std::string directPath = temp.path() + "direct.ini";
+    if (c.iniBefore) {
+        WriteFileBytes(iniPath, c.iniBefore);
+        WriteFileBytes(directPath, c.iniBefore);
+    }
+    if (c.leftCopy) WriteFileBytes(iniPath + ".tmp", c.leftCopy);
+    const auto writeAll = [](const char* ini) {
+        WritePrivateProfileStringA("Config", "ShortCutKey", "Ctrl+K", ini);
+        for (const char* key : {"Width", "Height", "Column0", "Column1"}) WritePrivateProfileStringA("Window", key, "7", ini);
+        WritePrivateProfileStringA("History", "History0", "neu", ini);
+    };
+    writeAll(directPath.c_str());
+    tarnwick::Config().window = tarnwick::WindowSettings{7, 7, 7, 7};
+    {
+        const tarnwick::IniWriteBatch batch;
+        tarnwick::WriteIniString("Config", "ShortCutKey", "Ctrl+K");
+        tarnwick::WriteWindowSettings();
+        EXPECT_EQ("Ctrl+K", tarnwick::ReadIniString("Config", "ShortCutKey", "", 20)) << "reads see the batch";
+        tarnwick::WriteIniString("History", "History0", "neu");
+        EXPECT_EQ(c.iniBefore ? c.iniBefore : "", ReadFileBytes(iniPath)) << c.name << ": written before the end";
+        EXPECT_EQ(c.iniBefore != nullptr, testing_support::FileExists(iniPath)) << c.name;
+    }
+    EXPECT_EQ(ReadFileBytes(directPath), ReadFileBytes(iniPath)) << c.name;
+    EXPECT_FALSE(testing_support::FileExists(iniPath + ".tmp")) << c.name;
+    EXPECT_EQ("7", tarnwick::ReadIniString("Window", "Column1", "", 20)) << c.name << ": read after the batch";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, IniWriteBatchTest,
+    ::testing::Values(
+        BatchCase{"user's file", "; mine\r\n[Config]\r\nUseCache=1\r\n[Window]\r\nWidth=300\r\n[History]\r\nHistory3=x\r\n",
+                  nullptr},
+        BatchCase{"a killed batch's copy beside it", "[Config]\r\nShortCutKey=F5\r\n", "[Conf"},
+        BatchCase{"no file yet", nullptr, nullptr}));

@@ -93,3 +93,20 @@ TEST_F(CacheDeletionTest, CoversTheListFilesOfEveryMailboxABuildOverAllWrote) {
     DeleteAll();
     for (const char* gone : {"MB1\\", "MB1\\A\\", "MB2\\", "MB2\\B\\", "MB2\\C\\"}) EXPECT_FALSE(HasList(gone)) << gone;
 }
+
+// What a kill in the middle of a list file's write leaves goes with the list
+// files, also where it stands alone in a directory without one.
+TEST_F(CacheDeletionTest, TemporaryListFilesLeftByAKillAreDeletedToo) {
+    Dirs({"MB1\\A", "MB1\\B", "MB2\\C"});
+    WriteList("MB1\\", "A\r\nB\r\n");
+    testing_support::WriteFileBytes(data + "MB1\\Folder.lst.tmp", "A\r\n");
+    testing_support::WriteFileBytes(data + "MB1\\A\\Folder.lst.tmp", "");  // no list file beside it
+    testing_support::WriteFileBytes(data + "MB2\\C\\Folder.lst.tmp", "");  // reached by enumeration
+    testing_support::WriteFileBytes(data + "MB1\\B\\Folder.lst.tmpx", "keep");
+    DeleteAll();
+    for (const char* dir : {"MB1\\", "MB1\\A\\", "MB2\\C\\"}) {
+        EXPECT_FALSE(testing_support::FileExists(data + dir + "Folder.lst.tmp")) << dir;
+    }
+    EXPECT_FALSE(HasList("MB1\\"));
+    EXPECT_EQ("keep", testing_support::ReadFileBytes(data + "MB1\\B\\Folder.lst.tmpx"));
+}

@@ -409,3 +409,21 @@ TEST_F(AllMailboxesTest, AMailboxAddedOrRemovedAppearsOrGoesAtTheNextBuild) {
     EXPECT_EQ(mb1.size() + 1, list.size());
     for (const tarnwick::FolderRecord& r : mb1) EXPECT_EQ(r, *Find(r.folderId));
 }
+
+// A kill between creating a list file and finishing it must never leave a
+// cut "Folder.lst" that later walks trust: the file is written under a
+// temporary name and renamed once whole. What such a kill leaves is that
+// temporary file, which is no folder and is replaced by the next write.
+TEST_F(CatalogueTest, ListFileIsWrittenUnderATemporaryNameThatTheNextWriteReplaces) {
+    Dirs({"MB1\\Work\\Plans", "MB1\\Misc"});
+    testing_support::WriteFileBytes(data + "MB1\\Folder.lst.tmp", "Wo");  // left by a kill
+    testing_support::WriteFileBytes(data + "MB1\\Work\\Folder.lst.tmp", "");
+    Build(true);
+    EXPECT_EQ((std::vector<std::string>{"Misc", "Work"}), SortedLines(ListBytes("MB1\\")));
+    EXPECT_EQ("Plans\r\n", ListBytes("MB1\\Work\\"));
+    EXPECT_EQ("", ListBytes("MB1\\Misc\\"));
+    for (const auto& entry : testing_support::ListTree(data)) {
+        EXPECT_EQ(std::string::npos, entry.relative.find(".tmp")) << entry.relative << " left behind";
+    }
+    EXPECT_EQ(3u, list.size()) << "a temporary file is no folder";
+}
