@@ -66,8 +66,13 @@ std::vector<RowPosition> MatchingPositions(const QueryMatcher& matcher, const Fo
                                            const std::vector<RowPosition>* lastMatches) {
     std::vector<RowPosition> positions;
     if (lastMatches) {
-        std::vector<RowPosition> candidates = *lastMatches;
-        if (!std::is_sorted(candidates.begin(), candidates.end())) std::sort(candidates.begin(), candidates.end());
+        // Only rows a sort or a ranking reordered need a sorted copy.
+        std::vector<RowPosition> reordered;
+        if (!std::is_sorted(lastMatches->begin(), lastMatches->end())) {
+            reordered = *lastMatches;
+            std::sort(reordered.begin(), reordered.end());
+        }
+        const std::vector<RowPosition>& candidates = reordered.empty() ? *lastMatches : reordered;
         positions.reserve(candidates.size());
         for (RowPosition position : candidates) {
             if (position < folders.size() && matcher.Matches(position)) positions.push_back(position);

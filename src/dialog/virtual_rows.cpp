@@ -15,16 +15,15 @@
 namespace tarnwick {
 namespace {
 
-const FolderRecord* RecordOfVirtualRow(int row) {
-    const SearchDialogState& state = DialogState();
-    const FolderList* folders = state.rowSource;
-    if (!folders || row < 0 || static_cast<std::size_t>(row) >= state.rowPositions.size()) return nullptr;
-    const std::size_t position = state.rowPositions[static_cast<std::size_t>(row)];
-    return position < folders->size() ? &(*folders)[position] : nullptr;
+const FolderRecord* RecordOfVirtualRow(HWND list, int row) {
+    const FolderList* folders = DialogState().rowSource;
+    std::size_t position = 0;
+    if (!folders || !PositionOfRow(list, row, position) || position >= folders->size()) return nullptr;
+    return &(*folders)[position];
 }
 
-const char* TextOfVirtualRow(int row, int column) {
-    const FolderRecord* record = RecordOfVirtualRow(row);
+const char* TextOfVirtualRow(HWND list, int row, int column) {
+    const FolderRecord* record = RecordOfVirtualRow(list, row);
     if (!record) return "";
     return column == 0 ? record->name.c_str() : column == 1 ? record->displayPath.c_str() : "";
 }
@@ -61,21 +60,21 @@ void AnswerState(Item& item) {
 
 void OnGetDispInfoA(NMLVDISPINFOA* info) {
     if (info->item.mask & LVIF_TEXT) {
-        CopyWholeCharacters(info->item.pszText, info->item.cchTextMax, TextOfVirtualRow(info->item.iItem, info->item.iSubItem));
+        CopyWholeCharacters(info->item.pszText, info->item.cchTextMax, TextOfVirtualRow(info->hdr.hwndFrom, info->item.iItem, info->item.iSubItem));
     }
     AnswerState(info->item);
 }
 
 void OnGetDispInfoW(NMLVDISPINFOW* info) {
     if (info->item.mask & LVIF_TEXT) {
-        CopyAsWide(info->item.pszText, info->item.cchTextMax, TextOfVirtualRow(info->item.iItem, info->item.iSubItem));
+        CopyAsWide(info->item.pszText, info->item.cchTextMax, TextOfVirtualRow(info->hdr.hwndFrom, info->item.iItem, info->item.iSubItem));
     }
     AnswerState(info->item);
 }
 
 // Type-ahead in the list: the next row from the start whose name begins
 // with the typed text, ignoring case as the filter does.
-int FindRowByNamePrefix(const std::string& typed, int start, bool wrap) {
+int FindRowByNamePrefix(HWND list, const std::string& typed, int start, bool wrap) {
     const int count = static_cast<int>(DialogState().rowPositions.size());
     if (count == 0 || typed.empty()) return -1;
     const std::string key = UpperCaseMbcs(typed);
@@ -83,7 +82,7 @@ int FindRowByNamePrefix(const std::string& typed, int start, bool wrap) {
     for (int step = 0; step < count; ++step) {
         const int row = first + step;
         if (row >= count && !wrap) break;
-        const FolderRecord* record = RecordOfVirtualRow(row % count);
+        const FolderRecord* record = RecordOfVirtualRow(list, row % count);
         if (record && MbcsStartsWith(record->searchKey.c_str(), key.c_str())) return row % count;
     }
     return -1;
@@ -102,7 +101,7 @@ std::string WideToAnsi(const wchar_t* text) {
 template <typename FindInfo>
 LRESULT OnFindItem(const FindInfo& find, const std::string& typed) {
     if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;
-    return FindRowByNamePrefix(typed, find.iStart, (find.lvfi.flags & LVFI_WRAP) != 0);
+    return FindRowByNamePrefix(find.hdr.hwndFrom, typed, find.iStart, (find.lvfi.flags & LVFI_WRAP) != 0);
 }
 
 void RedrawRow(HWND list, int row) {
