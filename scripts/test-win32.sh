@@ -42,7 +42,7 @@ seconds_since() { echo $(($(date +%s) - $1)); }
 note() { echo "test-win32: $*"; }
 
 prepare() {
-  "${root}/scripts/setup.sh"
+  "${root}/scripts/setup.sh" --win32
   local missing=() package
   for package in "${lane_packages[@]}"; do
     dpkg-query -W -f='${Status}' "${package}" 2>/dev/null | grep -q "install ok installed" || missing+=("${package}")
