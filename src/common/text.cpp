@@ -19,14 +19,24 @@ std::size_t CopyTruncated(char* dst, std::size_t dstSize, const char* src) noexc
     return n;
 }
 
+const MbcsByteClasses& MbcsBytes() noexcept {
+    static const MbcsByteClasses classes = [] {
+        MbcsByteClasses made{};
+        for (int b = 0; b < 256; ++b) {
+            made.lead[b] = _ismbblead(static_cast<unsigned>(b)) != 0;
+            made.trail[b] = b != 0 && _ismbbtrail(static_cast<unsigned>(b)) != 0;
+        }
+        return made;
+    }();
+    return classes;
+}
+
 namespace {
 
 // Length of the character at text (1 or 2): a lead byte is the first of two
 // only before a byte that can follow it; before the terminator, a space or
 // any other byte it is a character of its own.
-std::size_t CharLength(const char* text) noexcept {
-    return _ismbblead(static_cast<unsigned char>(text[0])) && _ismbbtrail(static_cast<unsigned char>(text[1])) ? 2 : 1;
-}
+std::size_t CharLength(const char* text) noexcept { return MbcsBytes().CharLength(text); }
 
 // The runtime's own stepping, which takes any byte after a lead byte but the
 // terminator as its trail byte.
@@ -98,13 +108,16 @@ std::string WithoutLoneLeadByte(const std::string& text) { return text.substr(0,
 
 namespace {
 
-// at begins with the query's queryLength bytes, ending at a character
-// boundary of at.
-bool WholeCharsMatchAt(const char* at, const char* query, std::size_t queryLength) noexcept {
-    if (std::strncmp(at, query, queryLength) != 0) return false;
+// at begins with the query's bytes, ending at a character boundary of at.
+bool WholeCharsMatchAt(const MbcsByteClasses& bytes, const char* at, const char* query) noexcept {
+    std::size_t length = 0;
+    // A shorter text differs at its terminator: nothing is read past it.
+    for (; query[length] != '\0'; ++length) {
+        if (at[length] != query[length]) return false;
+    }
     std::size_t matched = 0;
-    while (matched < queryLength) matched += CharLength(at + matched);
-    return matched == queryLength;
+    while (matched < length) matched += bytes.CharLength(at + matched);
+    return matched == length;
 }
 
 }  // namespace
@@ -114,17 +127,14 @@ std::size_t MbcsCharLength(const char* text) noexcept { return CharLength(text);
 std::size_t MbcsFind(const char* text, const char* query) noexcept {
     if (!query || query[0] == '\0') return 0;
     if (!text) return std::string::npos;
-    const std::size_t queryLength = std::strlen(query);
-    // The byte search skips quickly to each place where the bytes match;
-    // only one that starts and ends at character boundaries counts.
-    for (const char* at = text;;) {
-        const char* found = std::strstr(at, query);
-        if (!found) return std::string::npos;
-        while (at < found) at += CharLength(at);
-        if (at != found) continue;
-        if (WholeCharsMatchAt(at, query, queryLength)) return static_cast<std::size_t>(at - text);
-        at += CharLength(at);
+    // Only a place that starts and ends at character boundaries counts, so
+    // the search steps by characters; the first byte rules out most.
+    const MbcsByteClasses& bytes = MbcsBytes();
+    const char first = query[0];
+    for (const char* at = text; *at != '\0'; at += bytes.CharLength(at)) {
+        if (*at == first && WholeCharsMatchAt(bytes, at, query)) return static_cast<std::size_t>(at - text);
     }
+    return std::string::npos;
 }
 
 bool MbcsContains(const char* text, const char* query) noexcept {
@@ -134,7 +144,7 @@ bool MbcsContains(const char* text, const char* query) noexcept {
 bool MbcsStartsWith(const char* text, const char* query) noexcept {
     if (!query || query[0] == '\0') return true;
     if (!text) return false;
-    return WholeCharsMatchAt(text, query, std::strlen(query));
+    return WholeCharsMatchAt(MbcsBytes(), text, query);
 }
 
 int MbcsCompare(const char* a, const char* b) noexcept {

@@ -37,6 +37,20 @@ std::size_t WellFormedMbcsLength(const std::string& text) noexcept;
 // text without a lone lead byte at its end.
 std::string WithoutLoneLeadByte(const std::string& text);
 
+// The runtime's lead and trail bytes, looked up once: the filter steps
+// through every key at each keystroke, and a runtime call per byte costs
+// more than the filter itself.
+struct MbcsByteClasses {
+    bool lead[256];
+    bool trail[256];  // never the terminator
+
+    // As MbcsCharLength.
+    std::size_t CharLength(const char* text) const noexcept {
+        return lead[static_cast<unsigned char>(text[0])] && trail[static_cast<unsigned char>(text[1])] ? 2 : 1;
+    }
+};
+const MbcsByteClasses& MbcsBytes() noexcept;
+
 // The byte length (1 or 2) of the character at text, stepping as all of
 // these functions do: a lead byte before a byte that cannot be a trail byte
 // (the terminator, a space, ...) is a character of its own.

@@ -3,6 +3,8 @@
 // rather than the first alignment found.
 #include "dialog/fuzzy_match.h"
 
+#include "common/text.h"
+
 #include <mbstring.h>
 
 #include <algorithm>
@@ -15,30 +17,11 @@ using S = FuzzyScoring;
 constexpr int kNone = -(1 << 28);
 constexpr int kNoneLimit = kNone / 2;
 
-// The runtime's lead and trail bytes, looked up once: the match steps
-// through every key on each keystroke, and a call per byte costs more than
-// the match itself.
-struct ByteClasses {
-    bool lead[256];
-    bool trail[256];
-    ByteClasses() noexcept {
-        for (int b = 0; b < 256; ++b) {
-            lead[b] = _ismbblead(static_cast<unsigned>(b)) != 0;
-            trail[b] = b != 0 && _ismbbtrail(static_cast<unsigned>(b)) != 0;
-        }
-    }
-};
+using ByteClasses = MbcsByteClasses;
 
-const ByteClasses& Classes() noexcept {
-    static const ByteClasses classes;
-    return classes;
-}
+const ByteClasses& Classes() noexcept { return MbcsBytes(); }
 
-// As MbcsCharLength: a lead byte is the first of two only before a byte
-// that can be a trail byte.
-inline std::size_t CharLength(const ByteClasses& classes, const char* at) noexcept {
-    return classes.lead[static_cast<unsigned char>(at[0])] && classes.trail[static_cast<unsigned char>(at[1])] ? 2 : 1;
-}
+inline std::size_t CharLength(const ByteClasses& classes, const char* at) noexcept { return classes.CharLength(at); }
 
 unsigned CodeAt(const char* at, std::size_t length) noexcept {
     const auto lead = static_cast<unsigned char>(at[0]);

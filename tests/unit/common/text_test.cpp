@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ContainsCase{"\x83\x5C\x83\x74\x83\x67", "\\", false},
                       ContainsCase{"\x83\x5C\x83\x74\x83\x67", "\x5C\x83", false},
                       ContainsCase{"\x83\x5C\x83\x74\x83\x67", "t", false},
+                      // Found after a trail byte that looks like it, and after a false start.
+                      ContainsCase{"\x83\x5C\\", "\\", true}, ContainsCase{"WOWORK", "WORK", true},
                       // A query that ends inside a character of the text does not match.
                       ContainsCase{"\x83\x5C", "\x83", false},
                       // Lone lead bytes at the end of either text are characters of their own.
