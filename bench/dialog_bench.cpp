@@ -204,10 +204,13 @@ double TimeMatching(const char* upperQuery, Keys keys) {
         const double start = Now();
         const tarnwick::QueryMatcher matcher(g_folders, upperQuery, tarnwick::MatchSettingsFromConfig());
         std::vector<tarnwick::RowPosition> positions;
+        std::vector<tarnwick::RowRank> ranks;
         for (std::size_t position = 0; position < g_folders.size(); ++position) {
-            if (matcher.Matches(position)) positions.push_back(static_cast<tarnwick::RowPosition>(position));
+            if (!matcher.Matches(position)) continue;
+            positions.push_back(static_cast<tarnwick::RowPosition>(position));
+            if (matcher.RanksByGroup()) ranks.push_back(matcher.RankOf(position));
         }
-        tarnwick::OrderByRank(matcher, positions, g_folders.size());
+        tarnwick::OrderByRank(matcher, positions, g_folders.size(), &ranks);
         runs.push_back(Now() - start);
     }
     UseKeys(kToday);
@@ -474,6 +477,7 @@ int RunMailboxes(int mailboxes, int folders) {
     tarnwick::DestroySearchDialog();
     return 0;
 }
+
 
 }  // namespace
 

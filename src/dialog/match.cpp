@@ -46,12 +46,13 @@ bool IsWordSeparator(const char* at, std::size_t length) noexcept {
 // A word start: the key's first character, one after a separator, or one
 // where single-byte and double-byte characters meet.
 bool OccursAtWordStart(const std::string& key, const std::string& word) noexcept {
+    const MbcsByteClasses& bytes = MbcsBytes();
     const char* previous = nullptr;
     std::size_t previousLength = 0;
     for (const char* at = key.c_str(); *at != '\0';) {
-        const std::size_t length = MbcsCharLength(at);
+        const std::size_t length = bytes.CharLength(at);
         const bool wordStart = !previous || IsWordSeparator(previous, previousLength) || previousLength != length;
-        if (wordStart && MbcsStartsWith(at, word.c_str())) return true;
+        if (wordStart && *at == word[0] && MbcsStartsWith(at, word.c_str())) return true;
         previous = at;
         previousLength = length;
         at += length;
@@ -114,6 +115,39 @@ bool WordRanges(const std::string& key, const std::string& cased, const std::str
     if (at == std::string::npos) return false;
     AddRange(ranges, ByteRange{at, at + word.size()});
     return true;
+}
+
+// Three rank groups over rows in catalogue order: placed group by group
+// they stay in that order, so no sort is needed but of the recent folders,
+// which lead their group by recency.
+void OrderByRankGroup(const QueryMatcher& matcher, std::vector<RowPosition>& positions, bool recentFirst,
+                      const std::vector<RowRank>* given) {
+    constexpr int kGroups = kRankRest + 1;
+    std::vector<RowRank> made;
+    if (!given || given->size() != positions.size()) {
+        made.reserve(positions.size());
+        for (RowPosition position : positions) made.push_back(matcher.RankOf(position));
+        given = &made;
+    }
+    const std::vector<RowRank>& ranks = *given;
+    std::size_t starts[kGroups + 1] = {};
+    for (RowRank rank : ranks) ++starts[rank + 1];
+    for (int group = 0; group < kGroups; ++group) starts[group + 1] += starts[group];
+    std::vector<RowPosition> ordered(positions.size());
+    std::size_t next[kGroups];
+    std::copy(starts, starts + kGroups, next);
+    for (std::size_t i = 0; i < positions.size(); ++i) ordered[next[ranks[i]]++] = positions[i];
+    if (recentFirst) {
+        for (int group = 0; group < kGroups; ++group) {
+            const auto begin = ordered.begin() + static_cast<std::ptrdiff_t>(starts[group]);
+            const auto end = ordered.begin() + static_cast<std::ptrdiff_t>(starts[group + 1]);
+            const auto rest = std::stable_partition(begin, end, [](RowPosition p) { return RecencyOf(p) != kNotRecent; });
+            std::sort(begin, rest, [](RowPosition a, RowPosition b) {
+                return RecencyOf(a) != RecencyOf(b) ? RecencyOf(a) < RecencyOf(b) : a < b;
+            });
+        }
+    }
+    positions.swap(ordered);
 }
 
 }  // namespace
@@ -202,7 +236,8 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
     return kRankRest;
 }
 
-void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize) {
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize,
+                 const std::vector<RowRank>* ranks) {
     const bool recentFirst =
         PrepareRecentOrder(matcher.Folders(), matcher.EveryFolder(), matcher.EmptyQuery() || matcher.Ranks());
     if (!matcher.Ranks()) {
@@ -212,6 +247,11 @@ void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& position
         }
         std::stable_sort(positions.begin(), positions.end(),
                          [](RowPosition a, RowPosition b) { return RecencyOf(a) < RecencyOf(b); });
+        KeepFillOrder(positions, listSize);
+        return;
+    }
+    if (!matcher.Scores() && std::is_sorted(positions.begin(), positions.end())) {
+        OrderByRankGroup(matcher, positions, recentFirst, ranks);
         KeepFillOrder(positions, listSize);
         return;
     }

@@ -61,6 +61,9 @@ public:
     bool EveryFolder() const noexcept { return everyFolder_; }
     const FolderList& Folders() const noexcept { return folders_; }
     RowRank RankOf(std::size_t position) const;
+    // Whether rank groups order the rows (and not scores): RankOf is then
+    // best taken while the record is at hand, as it is when matching.
+    bool RanksByGroup() const noexcept { return ranks_ && !scores_; }
     // The sum over the words of the best alignment's score, in the name or,
     // where the name holds none, in the path; 0 for a position that does
     // not match.
@@ -85,7 +88,9 @@ private:
 // ordering it forgets any kept order and leaves the positions as they are.
 // With "RecentFolders", the recent folders come first, most recent first,
 // in an empty query's rows and after the rank or score of the others.
-void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize);
+// ranks, when given, holds RankOf of each position, taken while matching.
+void OrderByRank(const QueryMatcher& matcher, std::vector<RowPosition>& positions, std::size_t listSize,
+                 const std::vector<RowRank>* ranks = nullptr);
 
 // Whether every folder that next matches also matches previous (both
 // upper-cased queries), so that a fill for next need test only the matches

@@ -60,11 +60,18 @@ int CompareField(const FolderRecord& first, const FolderRecord& second, LPARAM c
     return MbcsCompare(a->c_str(), b->c_str());
 }
 
-// The positions that match, in catalogue order. A query that narrows the
-// last one need test only the last matches.
+// The positions that match, in catalogue order, with their rank groups
+// when those order the rows. A query that narrows the last one need test
+// only the last matches.
 std::vector<RowPosition> MatchingPositions(const QueryMatcher& matcher, const FolderList& folders,
-                                           const std::vector<RowPosition>* lastMatches) {
+                                           const std::vector<RowPosition>* lastMatches, std::vector<RowRank>& ranks) {
     std::vector<RowPosition> positions;
+    const bool ranked = matcher.RanksByGroup();
+    const auto test = [&](std::size_t position) {
+        if (!matcher.Matches(position)) return;
+        positions.push_back(static_cast<RowPosition>(position));
+        if (ranked) ranks.push_back(matcher.RankOf(position));
+    };
     if (lastMatches) {
         // Only rows a sort or a ranking reordered need a sorted copy.
         std::vector<RowPosition> reordered;
@@ -74,14 +81,14 @@ std::vector<RowPosition> MatchingPositions(const QueryMatcher& matcher, const Fo
         }
         const std::vector<RowPosition>& candidates = reordered.empty() ? *lastMatches : reordered;
         positions.reserve(candidates.size());
+        if (ranked) ranks.reserve(candidates.size());
         for (RowPosition position : candidates) {
-            if (position < folders.size() && matcher.Matches(position)) positions.push_back(position);
+            if (position < folders.size()) test(position);
         }
     } else {
         positions.reserve(folders.size());
-        for (std::size_t position = 0; position < folders.size(); ++position) {
-            if (matcher.Matches(position)) positions.push_back(static_cast<RowPosition>(position));
-        }
+        if (ranked) ranks.reserve(folders.size());
+        for (std::size_t position = 0; position < folders.size(); ++position) test(position);
     }
     // The rows are kept while the dialog is shown: no room beyond them.
     if (positions.capacity() > positions.size() + positions.size() / 8 + 16) positions.shrink_to_fit();
@@ -113,8 +120,10 @@ void FillResultList(HWND list, const FolderList& folders, const char* query) {
     // The unfiltered fill follows every rebuild: the path keys are made there.
     if (!query) RefreshPathKeys(folders, settings);
     const QueryMatcher matcher(folders, query, settings);
-    std::vector<RowPosition> positions = MatchingPositions(matcher, folders, narrows ? &state.rowPositions : nullptr);
-    OrderByRank(matcher, positions, folders.size());
+    std::vector<RowRank> ranks;
+    std::vector<RowPosition> positions =
+        MatchingPositions(matcher, folders, narrows ? &state.rowPositions : nullptr, ranks);
+    OrderByRank(matcher, positions, folders.size(), &ranks);
     state.rowPositions = std::move(positions);
     state.lastQueryValid = true;
     state.lastSettings = settings;
