@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace tarnwick {
@@ -127,6 +128,39 @@ LRESULT OnSetItemState(HWND list, WPARAM row, LVITEMA* item) {
     return TRUE;
 }
 
+// What a scroll bar shows: where it is, its thumb and which parts are
+// disabled or hidden.
+struct ScrollBarsLook {
+    SCROLLBARINFO bars[2];
+    bool known;
+
+    // Unknown counts as changed: the bar is drawn again.
+    bool operator==(const ScrollBarsLook& other) const {
+        if (!known || !other.known) return false;
+        for (int i = 0; i < 2; ++i) {
+            const SCROLLBARINFO& a = bars[i];
+            const SCROLLBARINFO& b = other.bars[i];
+            if (!EqualRect(&a.rcScrollBar, &b.rcScrollBar) || a.dxyLineButton != b.dxyLineButton ||
+                a.xyThumbTop != b.xyThumbTop || a.xyThumbBottom != b.xyThumbBottom ||
+                !std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate))) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+ScrollBarsLook LookOfScrollBars(HWND list) {
+    ScrollBarsLook look{};
+    look.known = true;
+    const LONG objects[2] = {OBJID_VSCROLL, OBJID_HSCROLL};
+    for (int i = 0; i < 2; ++i) {
+        look.bars[i].cbSize = sizeof(SCROLLBARINFO);
+        if (!GetScrollBarInfo(list, objects[i], &look.bars[i])) look.known = false;
+    }
+    return look;
+}
+
 }  // namespace
 
 bool VirtualListEnabled() noexcept { return Config().virtualList != 0; }
@@ -168,10 +202,19 @@ void ShowVirtualRows(HWND list) {
     }
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
     const std::size_t count = DialogState().rowPositions.size();
+    // A new count redraws the scroll bar there and then, twice: under Wine
+    // that is most of a keystroke. The list is hidden meanwhile as the
+    // default WM_SETREDRAW hides a window (the list view does not hear of
+    // it), and the bar is drawn again only if it looks different.
+    const ScrollBarsLook before = LookOfScrollBars(list);
+    const bool visible = IsWindowVisible(list) != FALSE;
+    if (visible) DefWindowProcA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
     // From the top, as a list refilled with stored rows starts.
     if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
-    InvalidateRect(list, nullptr, TRUE);
+    if (visible) DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
+    const UINT frame = LookOfScrollBars(list) == before ? 0 : RDW_FRAME;
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | frame);
 }
 
 void SortVirtualRows(HWND list, int column) {
