@@ -161,6 +161,19 @@ ScrollBarsLook LookOfScrollBars(HWND list) {
     return look;
 }
 
+// A report view scrolls by rows: a bar over every row beyond one page, none
+// when all fit.
+bool ScrollBarFitsCount(HWND list, std::size_t count) {
+    const LRESULT perPage = SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0);
+    const bool shown = (GetWindowLongPtrA(list, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (perPage <= 0 || count <= static_cast<std::size_t>(perPage)) return !shown;
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE;
+    return shown && GetScrollInfo(list, SB_VERT, &info) && info.nMin == 0 &&
+           static_cast<std::size_t>(info.nMax) + 1 == count;
+}
+
 }  // namespace
 
 bool VirtualListEnabled() noexcept { return Config().virtualList != 0; }
@@ -208,12 +221,20 @@ void ShowVirtualRows(HWND list) {
     // it), and the bar is drawn again only if it looks different.
     const ScrollBarsLook before = LookOfScrollBars(list);
     const bool visible = IsWindowVisible(list) != FALSE;
+    // Hiding so validates the list and its header: what they still had to
+    // paint (a resize's frame, say) is painted again afterwards.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const bool headerPending = header && GetUpdateRect(header, nullptr, FALSE);
+    const bool listPending = GetUpdateRect(list, nullptr, FALSE) != FALSE;
     if (visible) DefWindowProcA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
     // From the top, as a list refilled with stored rows starts.
     if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
     if (visible) DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
-    const UINT frame = LookOfScrollBars(list) == before ? 0 : RDW_FRAME;
+    // A list view that left its scroll bar alone while hidden is told again.
+    if (visible && !ScrollBarFitsCount(list, count)) SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+    if (headerPending) InvalidateRect(header, nullptr, TRUE);
+    const UINT frame = !listPending && LookOfScrollBars(list) == before ? 0 : RDW_FRAME;
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | frame);
 }
 

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 namespace dialog_test {
 
 using NameList = std::vector<std::string>;
@@ -236,6 +238,31 @@ TEST_P(ListModeTest, QueriesTypedForwardAndShortenedGiveTheRowsOfTheQueryTypedWh
         PressKey(VK_ESCAPE);
         tarnwick::DestroySearchDialog();
     }
+}
+
+// The bar shows every row beyond a page, and none when all fit, after each
+// keystroke that changes the count.
+TEST_P(ListModeTest, TheScrollBarFollowsTheRowCount) {
+    for (int i = 0; i < 200; ++i) NextCatalogue().push_back(Folder("Many" + std::to_string(i), "Many"));
+    Open();
+    const auto bar = [this] {
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE;
+        const bool shown = (GetWindowLongPtrA(List(), GWL_STYLE) & WS_VSCROLL) != 0;
+        return shown && GetScrollInfo(List(), SB_VERT, &info) ? info.nMax + 1 : 0;
+    };
+    const int all = static_cast<int>(CurrentCatalogue().size());
+    EXPECT_EQ(all, bar());
+    Type("many1");  // Many1, Many10-19, Many100-199
+    EXPECT_EQ(111, bar());
+    Type("99");
+    EXPECT_EQ(0, bar());
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    EXPECT_EQ(111, bar());
+    for (int i = 0; i < 5; ++i) PressKey(VK_BACK);
+    EXPECT_EQ(all, bar());
 }
 
 TEST(CompareResultRows, OrdersByCodePageCharacterCodesWithPrefixesFirst) {
