@@ -11,7 +11,10 @@ build32="${TARNWICK_BUILD32:-${root}/build-win32}"
 configure() {  # folder toolchain extra-args...
   local folder=$1 toolchain=$2
   shift 2
+  # A configure that failed (no compiler yet, say) leaves a cache whose empty
+  # flags a later one would keep: an unoptimised build. Start again instead.
   if [ ! -f "${folder}/build.ninja" ]; then
+    rm -rf "${folder}/CMakeCache.txt" "${folder}/CMakeFiles"
     cmake -S "${root}" -B "${folder}" -G Ninja -DCMAKE_TOOLCHAIN_FILE="${root}/cmake/${toolchain}" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   fi

@@ -8,7 +8,10 @@ build="${TARNWICK_BUILD_RELEASE:-${root}/build-release}"
 dist="${TARNWICK_DIST:-${root}/dist}"
 
 "${root}/scripts/setup.sh"
+# A configure that failed (no compiler yet, say) leaves a cache whose empty
+# flags a later one would keep: an unoptimised build. Start again instead.
 if [ ! -f "${build}/build.ninja" ]; then
+  rm -rf "${build}/CMakeCache.txt" "${build}/CMakeFiles"
   cmake -S "${root}" -B "${build}" -G Ninja -DCMAKE_TOOLCHAIN_FILE="${root}/cmake/toolchain-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTARNWICK_BUILD_TESTS=OFF >/dev/null
 fi

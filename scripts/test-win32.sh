@@ -54,7 +54,10 @@ prepare() {
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
+  # A configure that failed (no compiler yet, say) leaves a cache whose empty
+  # flags a later one would keep: an unoptimised build. Start again instead.
   if [ ! -f "${build}/build.ninja" ]; then
+    rm -rf "${build}/CMakeCache.txt" "${build}/CMakeFiles"
     cmake -S "${root}" -B "${build}" -G Ninja -DCMAKE_TOOLCHAIN_FILE="${root}/cmake/toolchain-mingw32.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WIN32_DLL="${build}/bin/Tarnwick.dll" >/dev/null
   fi
