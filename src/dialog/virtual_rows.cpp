@@ -215,6 +215,12 @@ void ShowVirtualRows(HWND list) {
     }
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
     const std::size_t count = DialogState().rowPositions.size();
+    // As many rows as shown: the rows are only painted again.
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(count)) {
+        if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+        InvalidateRect(list, nullptr, TRUE);
+        return;
+    }
     // A new count redraws the scroll bar there and then, twice: under Wine
     // that is most of a keystroke. The list is hidden meanwhile as the
     // default WM_SETREDRAW hides a window (the list view does not hear of
