@@ -70,7 +70,18 @@ REG
 # The first wine process also starts Wine's own services, which would keep a
 # caller's output pipe open: start them here, writing nowhere.
 tarnwick_start_wineserver() {
-  wineserver -p 900 >/dev/null 2>&1 </dev/null
+  # A server of this prefix that is still stopping (a run just ended) goes
+  # within seconds; one that stays belongs to another run of this folder.
+  local attempt
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    if wineserver -p 900 >/dev/null 2>&1 </dev/null; then break; fi
+    if [ "${attempt}" = 10 ]; then
+      echo "wine: a wineserver already runs for ${WINEPREFIX} (another run of this build folder?);" \
+        "wait for it, or stop it: WINEPREFIX=${WINEPREFIX} wineserver -k" >&2
+      return 2
+    fi
+    sleep 1
+  done
   if [ "${WINEARCH}" = win32 ]; then
     # When its last program ends, Wine ends the session's own processes
     # (services, devices, desktop) and the next program starts them again
