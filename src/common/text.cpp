@@ -41,7 +41,7 @@ std::size_t CharLength(const char* text) noexcept { return MbcsBytes().CharLengt
 // The runtime's own stepping, which takes any byte after a lead byte but the
 // terminator as its trail byte.
 std::size_t RuntimeCharLength(const char* text) noexcept {
-    return _ismbblead(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
+    return MbcsBytes().lead[static_cast<unsigned char>(text[0])] && text[1] != '\0' ? 2 : 1;
 }
 
 unsigned int CharCode(const char* text, std::size_t length) noexcept {
@@ -55,7 +55,7 @@ std::size_t WellFormedLength(const char* text, std::size_t length) noexcept {
     std::size_t i = 0;
     while (i < length) {
         const std::size_t step = RuntimeCharLength(text + i);
-        if (step == 1 && _ismbblead(static_cast<unsigned char>(text[i]))) return i;
+        if (step == 1 && MbcsBytes().lead[static_cast<unsigned char>(text[i])]) return i;
         i += step;
     }
     return length;
@@ -76,7 +76,7 @@ void UpperCaseMbcsInPlace(char* buffer, std::size_t bufferSize) noexcept {
         std::size_t end = start;
         while (end < length) {
             const std::size_t step = CharLength(buffer + end);
-            if (step == 1 && _ismbblead(static_cast<unsigned char>(buffer[end]))) break;
+            if (step == 1 && MbcsBytes().lead[static_cast<unsigned char>(buffer[end])]) break;
             end += step;
         }
         const char stop = buffer[end];
@@ -169,7 +169,7 @@ std::size_t FindLastMbcsChar(const char* text, unsigned char ch) noexcept {
     std::size_t found = std::string::npos;
     for (std::size_t i = 0; text[i] != '\0';) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (_ismbblead(byte) && text[i + 1] != '\0') {
+        if (MbcsBytes().lead[byte] && text[i + 1] != '\0') {
             i += 2;
             continue;
         }

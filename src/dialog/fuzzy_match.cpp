@@ -17,12 +17,6 @@ using S = FuzzyScoring;
 constexpr int kNone = -(1 << 28);
 constexpr int kNoneLimit = kNone / 2;
 
-using ByteClasses = MbcsByteClasses;
-
-const ByteClasses& Classes() noexcept { return MbcsBytes(); }
-
-inline std::size_t CharLength(const ByteClasses& classes, const char* at) noexcept { return classes.CharLength(at); }
-
 unsigned CodeAt(const char* at, std::size_t length) noexcept {
     const auto lead = static_cast<unsigned char>(at[0]);
     return length == 2 ? (lead << 8) | static_cast<unsigned char>(at[1]) : lead;
@@ -50,9 +44,9 @@ bool IsUpperCaseLetter(const char* key, const char* cased, std::size_t offset, s
 }  // namespace
 
 FuzzyPattern::FuzzyPattern(const std::string& query) {
-    const ByteClasses& classes = Classes();
+    const MbcsByteClasses& bytes = MbcsBytes();
     for (const char* at = query.c_str(); *at != '\0';) {
-        const std::size_t length = CharLength(classes, at);
+        const std::size_t length = bytes.CharLength(at);
         codes_.push_back(CodeAt(at, length));
         at += length;
     }
@@ -62,9 +56,9 @@ bool FuzzyPattern::Matches(const std::string& key) const {
     std::size_t next = 0;
     const std::size_t count = codes_.size();
     if (count == 0) return true;
-    const ByteClasses& classes = Classes();
+    const MbcsByteClasses& bytes = MbcsBytes();
     for (const char* at = key.c_str(); *at != '\0';) {
-        const std::size_t length = CharLength(classes, at);
+        const std::size_t length = bytes.CharLength(at);
         if (CodeAt(at, length) == codes_[next] && ++next == count) return true;
         at += length;
     }
@@ -106,11 +100,11 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
     const bool haveCase = cased.size() == size;
     const char* keyText = key.c_str();
     const char* casedText = cased.c_str();
-    const ByteClasses& classes = Classes();
+    const MbcsByteClasses& bytes = MbcsBytes();
     std::size_t n = 0;
     std::size_t previousLength = 0;
     for (std::size_t offset = 0; offset < size;) {
-        const std::size_t length = CharLength(classes, keyText + offset);
+        const std::size_t length = bytes.CharLength(keyText + offset);
         const unsigned code = CodeAt(keyText + offset, length);
         int bonus = 0;
         if (n == 0) {

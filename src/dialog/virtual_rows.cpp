@@ -174,6 +174,30 @@ bool ScrollBarFitsCount(HWND list, std::size_t count) {
            static_cast<std::size_t>(info.nMax) + 1 == count;
 }
 
+// A new count redraws the scroll bar there and then, twice: under Wine that
+// is most of a keystroke. The list is hidden meanwhile as the default
+// WM_SETREDRAW hides a window (the list view does not hear of it). Scrolled
+// to the top, as a list refilled with stored rows starts. Gives RDW_FRAME
+// when the bar must be drawn again with the rows: it looks different, or
+// the list had something still to paint.
+UINT SetCountHidden(HWND list, std::size_t count) {
+    const ScrollBarsLook before = LookOfScrollBars(list);
+    const bool visible = IsWindowVisible(list) != FALSE;
+    // Hiding so validates the list and its header: what they still had to
+    // paint (a resize's frame, say) is painted again afterwards.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const bool headerPending = header && GetUpdateRect(header, nullptr, FALSE);
+    const bool listPending = GetUpdateRect(list, nullptr, FALSE) != FALSE;
+    if (visible) DefWindowProcA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
+    if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    if (visible) DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
+    // A list view that left its scroll bar alone while hidden is told again.
+    if (visible && !ScrollBarFitsCount(list, count)) SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+    if (headerPending) InvalidateRect(header, nullptr, TRUE);
+    return !listPending && LookOfScrollBars(list) == before ? 0 : RDW_FRAME;
+}
+
 }  // namespace
 
 bool VirtualListEnabled() noexcept { return Config().virtualList != 0; }
@@ -215,32 +239,14 @@ void ShowVirtualRows(HWND list) {
     }
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
     const std::size_t count = DialogState().rowPositions.size();
-    // As many rows as shown: the rows are only painted again.
-    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(count)) {
-        if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
-        InvalidateRect(list, nullptr, TRUE);
-        return;
+    UINT frame = 0;
+    // As many rows as shown: the same count would redraw the scroll bar for
+    // nothing.
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(count)) {
+        frame = SetCountHidden(list, count);
+    } else if (count > 0) {
+        SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
     }
-    // A new count redraws the scroll bar there and then, twice: under Wine
-    // that is most of a keystroke. The list is hidden meanwhile as the
-    // default WM_SETREDRAW hides a window (the list view does not hear of
-    // it), and the bar is drawn again only if it looks different.
-    const ScrollBarsLook before = LookOfScrollBars(list);
-    const bool visible = IsWindowVisible(list) != FALSE;
-    // Hiding so validates the list and its header: what they still had to
-    // paint (a resize's frame, say) is painted again afterwards.
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const bool headerPending = header && GetUpdateRect(header, nullptr, FALSE);
-    const bool listPending = GetUpdateRect(list, nullptr, FALSE) != FALSE;
-    if (visible) DefWindowProcA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
-    // From the top, as a list refilled with stored rows starts.
-    if (count > 0) SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
-    if (visible) DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
-    // A list view that left its scroll bar alone while hidden is told again.
-    if (visible && !ScrollBarFitsCount(list, count)) SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
-    if (headerPending) InvalidateRect(header, nullptr, TRUE);
-    const UINT frame = !listPending && LookOfScrollBars(list) == before ? 0 : RDW_FRAME;
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | frame);
 }
 
