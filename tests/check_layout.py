@@ -1,13 +1,32 @@
 #!/usr/bin/env python3
-"""Fails when the include graph between the folders of src/ has a cycle, and
-names it. Usage: check_layout.py SOURCE_ROOT"""
+"""Fails when a folder of src/ includes one on its own floor or above (so the
+arrows between the folders point one way), and names it.
+Usage: check_layout.py SOURCE_ROOT"""
 import glob
 import os
 import re
 import sys
 
+# Bottom to top. A folder may include folders of lower floors only; folders
+# on one floor do not include each other. resources/ holds ids and templates
+# that every floor may include.
+FLOORS = [
+    ['common'],
+    ['binding'],
+    ['catalogue'],
+    ['search', 'dragdrop'],  # what a query means; the drop target
+    ['dialog'],
+    ['plugin'],
+]
+SHARED = {'resources'}
+
 src = os.path.join(sys.argv[1], 'src')
 folders = sorted(d for d in os.listdir(src) if os.path.isdir(os.path.join(src, d)))
+floor_of = {folder: level for level, names in enumerate(FLOORS) for folder in names}
+unplaced = [f for f in folders if f not in floor_of and f not in SHARED]
+if unplaced:
+    sys.exit('FAIL: folders of src/ on no floor of check_layout.py: ' + ', '.join(unplaced))
+
 edges = {folder: set() for folder in folders}
 for folder in folders:
     for path in glob.glob(os.path.join(src, folder, '*')):
@@ -15,24 +34,10 @@ for folder in folders:
             if target in edges and target != folder:
                 edges[folder].add(target)
 
-state, stack = {}, []
+upward = ['%s -> %s' % (folder, target) for folder in folders for target in sorted(edges[folder])
+          if target not in SHARED and folder not in SHARED and floor_of[target] >= floor_of[folder]]
+if upward:
+    sys.exit('FAIL: a folder of src/ includes one on its own floor or above: ' + '; '.join(upward))
 
-
-def visit(folder):
-    state[folder] = 'open'
-    stack.append(folder)
-    for target in sorted(edges[folder]):
-        if state.get(target) == 'open':
-            cycle = stack[stack.index(target):] + [target]
-            sys.exit('FAIL: the folders of src/ include each other: ' + ' -> '.join(cycle))
-        if target not in state:
-            visit(target)
-    stack.pop()
-    state[folder] = 'done'
-
-
-for folder in folders:
-    if folder not in state:
-        visit(folder)
 for folder in folders:
     print('%s -> %s' % (folder, ', '.join(sorted(edges[folder])) or '(nothing)'))

@@ -3,7 +3,7 @@
 // subsystems see only search_dialog.h and history.h.
 
 #include "catalogue/folder_record.h"
-#include "dialog/match.h"
+#include "search/match.h"
 #include "common/unique_handle.h"
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 // draws the same.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
-#include "dialog/match.h"
+#include "search/match.h"
 
 #include "common/text.h"
 #include "binding/config.h"

@@ -2,7 +2,7 @@
 // the search box's drop-down list.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 #include "dialog/search_dialog.h"
 
 #include "catalogue/folder_walk.h"

@@ -4,7 +4,7 @@
 // and Alt+C file the host's selected mails into a row's folder.
 #include "dialog/dialog_state.h"
 #include "dialog/history.h"
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 
 #include "resource_ids.h"
 #include "binding/config.h"

@@ -1,6 +1,6 @@
 // The incremental filter and the three-state column sort of the result list.
 #include "dialog/dialog_state.h"
-#include "dialog/match.h"
+#include "search/match.h"
 
 #include "common/text.h"
 #include "resource_ids.h"

@@ -3,7 +3,7 @@
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
 #include "dialog/history.h"
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 
 #include "catalogue/catalogue.h"
 #include "common/run_step.h"

@@ -3,7 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "common/run_step.h"
 #include "common/unique_handle.h"
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 #include "dialog/search_dialog.h"
 #include "binding/config.h"
 #include "plugin/menu.h"

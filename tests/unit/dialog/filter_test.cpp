@@ -1,7 +1,7 @@
 // The incremental filter and the column sort, driven by keys and clicks.
 #include "dialog_fixture.h"
 
-#include "dialog/match.h"
+#include "search/match.h"
 
 #include <commctrl.h>
 

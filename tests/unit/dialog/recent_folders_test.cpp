@@ -3,7 +3,7 @@
 // written at exit.
 #include "dialog_fixture.h"
 
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 
 namespace dialog_test {
 namespace {

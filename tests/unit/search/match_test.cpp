@@ -1,10 +1,13 @@
 // The words of a query and the rank group of a folder, as the opt-in
 // matching settings see them.
-#include "dialog_fixture.h"
+#include "search_fixture.h"
 
-#include "dialog/match.h"
+#include "search/match.h"
 
-namespace dialog_test {
+#include <string>
+#include <vector>
+
+namespace search_test {
 
 using Words = std::vector<std::string>;
 
@@ -159,4 +162,4 @@ TEST(MatchRangesOf, MarksTheCharactersThatMadeTheRowMatch) {
     }
 }
 
-}  // namespace dialog_test
+}  // namespace search_test

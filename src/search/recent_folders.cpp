@@ -1,4 +1,4 @@
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 
 #include "binding/config.h"
 

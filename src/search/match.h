@@ -1,15 +1,14 @@
 #pragma once
-// The opt-in ways of matching and ordering the result rows: several words in
-// any order ("MatchWords"), the display path as well as the name
-// ("MatchPath"), the best matches first ("RankMatches") and the query's
-// characters in order with gaps, best score first ("MatchFuzzy"). With all
-// four 0 a query is one substring of the search key and rows keep catalogue
-// order.
+// What a query means: which records match, in what order the rows come and
+// which characters made a row match. Records and a query in; positions,
+// order and ranges out; no window. The opt-in ways: several words in any
+// order ("MatchWords"), the display path as well as the name ("MatchPath"),
+// the best matches first ("RankMatches") and the query's characters in order
+// with gaps, best score first ("MatchFuzzy"). With all four 0 a query is one
+// substring of the search key and rows keep catalogue order.
 
 #include "catalogue/folder_record.h"
-#include "dialog/fuzzy_match.h"
-
-#include <windows.h>
+#include "search/fuzzy_match.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -106,7 +105,7 @@ void ForgetFillOrder() noexcept;
 
 // The order of unsorted rows, by their item data: the order the last fill
 // kept, catalogue order otherwise.
-int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept;
+int CompareUnsortedRows(std::intptr_t first, std::intptr_t second) noexcept;
 
 // The bytes of a record's name and display path that make it match query
 // (upper-cased) under settings: the first occurrence of the query, or of

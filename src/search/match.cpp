@@ -1,8 +1,8 @@
 // Words in any order, in the name or the path, and the rank groups of the
 // rows. Whole characters only, stepping as the plain filter does.
-#include "dialog/match.h"
+#include "search/match.h"
 
-#include "dialog/recent_folders.h"
+#include "search/recent_folders.h"
 
 #include "common/text.h"
 #include "binding/config.h"
@@ -74,7 +74,7 @@ const std::vector<std::string>& PathKeysOf(const FolderList& folders) {
     return g_pathKeys.keys;
 }
 
-std::uint32_t FillIndexAt(LPARAM position) noexcept {
+std::uint32_t FillIndexAt(std::intptr_t position) noexcept {
     if (position < 0 || static_cast<std::size_t>(position) >= g_fillOrder.size()) return kNotFilled;
     return g_fillOrder[static_cast<std::size_t>(position)];
 }
@@ -298,7 +298,7 @@ bool QueryNarrows(const std::string& previous, const char* next) noexcept {
     return at == length;
 }
 
-int CompareUnsortedRows(LPARAM first, LPARAM second) noexcept {
+int CompareUnsortedRows(std::intptr_t first, std::intptr_t second) noexcept {
     if (!g_fillOrder.empty()) {
         const std::uint32_t a = FillIndexAt(first);
         const std::uint32_t b = FillIndexAt(second);

@@ -1,7 +1,7 @@
 // The fuzzy match: a subsequence test, then an alignment by dynamic
 // programming (local alignment with affine gaps) that finds the best score
 // rather than the first alignment found.
-#include "dialog/fuzzy_match.h"
+#include "search/fuzzy_match.h"
 
 #include "common/text.h"
 
