@@ -52,6 +52,17 @@ struct FontTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
+struct BitmapTraits {
+    using Handle = HBITMAP;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+// A memory device context of one's own (CreateCompatibleDC).
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteDC(h); }
+};
 struct HookTraits {
     using Handle = HHOOK;
     static Handle Invalid() noexcept { return nullptr; }
@@ -84,6 +95,8 @@ struct HeldMutexTraits {
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueFont = UniqueHandle<FontTraits>;
+using UniqueBitmap = UniqueHandle<BitmapTraits>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueHook = UniqueHandle<HookTraits>;
 using UniqueActCtx = UniqueHandle<ActCtxTraits>;
 using UniqueFile = UniqueHandle<StdioFileTraits>;

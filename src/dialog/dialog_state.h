@@ -69,6 +69,12 @@ struct SearchDialogState {
     // "HighlightMatches": the bold face of the list's font, and that font.
     UniqueFont highlightFont;
     HFONT highlightFontSource = nullptr;
+    // Where the list view itself draws a cell's text (the name's from its
+    // label rectangle, the path's from its cell), measured from the list for
+    // textPlaceFont; y -1 until then: centred.
+    POINT textPlace[2] = {{2, -1}, {6, -1}};
+    HFONT textPlaceFont = nullptr;
+    bool measuringTextPlace = false;
 };
 SearchDialogState& DialogState() noexcept;
 
@@ -97,6 +103,8 @@ void UpdateSortArrows(HWND list, int column, int state);
 // result is the dialog's message result for NM_CUSTOMDRAW.
 bool HighlightEnabled() noexcept;
 LRESULT OnResultListCustomDraw(HWND list, NMLVCUSTOMDRAW* draw);
+// After a fill: finds where the list draws its texts, once for its font.
+void MeasureListTextPlaces(HWND list);
 
 // history.cpp
 LRESULT OnResultListNotify(HWND dialog, const NMHDR* notification);

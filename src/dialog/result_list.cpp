@@ -133,6 +133,7 @@ void FillResultList(HWND list, const FolderList& folders, const char* query) {
     } else {
         InsertRows(list, folders, state.rowPositions);
     }
+    MeasureListTextPlaces(list);
 }
 
 bool PositionOfRow(HWND list, int row, std::size_t& position) {

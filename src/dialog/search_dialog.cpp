@@ -298,6 +298,7 @@ void DestroySearchDialog() noexcept {
     g_state.lastQuery.clear();
     g_state.highlightFont.reset();
     g_state.highlightFontSource = nullptr;
+    g_state.textPlaceFont = nullptr;
     EndInstantShowings();
     g_state.prepared = false;
     g_state.historyLoaded = false;

@@ -5,7 +5,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dialog_test {
 
@@ -139,56 +142,129 @@ TEST_P(ListModeTest, FuzzyRowsComeByScoreAndBackAfterTheThirdHeaderClick) {
     EXPECT_EQ((NameList{"xaxb", "a-xb", "xa-ab", "xabx", "myAb", "x-ab", "Notes"}), Names());
 }
 
-// The custom draw answers the list view gets: a cell is drawn by the dialog
-// (CDRF_SKIPDEFAULT) only with "HighlightMatches" on and characters of its
-// text matched; the rows' records come from the rows, the query from the
-// last fill.
+// The list as it paints itself on screen (WM_PRINTCLIENT runs the same
+// paint and custom draw), in 32-bit pixels.
+struct Picture {
+    int width = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Picture PaintList(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    Picture picture;
+    picture.width = client.right;
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    picture.pixels.assign(first, first + static_cast<std::size_t>(client.right) * client.bottom);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return picture;
+}
+
+bool Differ(const Picture& a, const Picture& b, const RECT& area) {
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (a.At(x, y) != b.At(x, y)) return true;
+        }
+    }
+    return false;
+}
+
+// The left edge and top of what is drawn on the cell's background.
+POINT InkCorner(const Picture& picture, const RECT& cell) {
+    POINT corner{cell.right, cell.bottom};
+    const std::uint32_t background = picture.At(cell.right - 3, (cell.top + cell.bottom) / 2);
+    for (int y = cell.top + 1; y < cell.bottom - 1; ++y) {
+        for (int x = cell.left + 1; x < cell.right - 1; ++x) {
+            if (picture.At(x, y) == background) continue;
+            corner.x = std::min(corner.x, static_cast<LONG>(x));
+            corner.y = std::min(corner.y, static_cast<LONG>(y));
+        }
+    }
+    return corner;
+}
+
+RECT CellOf(HWND list, int row, int column) {
+    RECT cell{};
+    cell.top = column;
+    cell.left = column == 0 ? LVIR_LABEL : LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    return cell;
+}
+
+// A cell is drawn again by the dialog only with "HighlightMatches" on and
+// characters of its text matched (the rows' records come from the rows,
+// the query from the last fill); where it is, its text begins where the list
+// itself draws it, and the row keeps its edges, where the list draws the
+// focus rectangle of the focused row.
 TEST_P(ListModeTest, HighlightMatchesDrawsOnlyCellsWithMatchedCharacters) {
     Open();
     HWND list = List();
-    HDC dc = GetDC(list);
     struct Case {
+        const char* what;
         int highlight;
         int path;
         const char* typed;
-        DWORD stage;
         int row;
-        int column;
-        LRESULT result;
+        bool focused;
+        bool drawn[2];           // the name's and the path's cell look different highlighted
+        bool startUnmatched[2];  // the text's first character is drawn in the list's own font
     };
-    constexpr DWORD kSubItem = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
     const Case cases[] = {
-        {0, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
-        {0, 0, "pl", kSubItem, 0, 0, CDRF_DODEFAULT},
-        {1, 0, "pl", CDDS_PREPAINT, 0, 0, CDRF_NOTIFYITEMDRAW},
-        {1, 0, "pl", CDDS_ITEMPREPAINT, 0, 0, CDRF_NOTIFYSUBITEMDRAW},
-        {1, 0, "pl", kSubItem, 0, 0, CDRF_SKIPDEFAULT},   // "Plans"
-        {1, 0, "pl", kSubItem, 0, 1, CDRF_DODEFAULT},     // "Work/Plans": the path is not searched
-        {1, 1, "wor pl", kSubItem, 0, 0, CDRF_DODEFAULT},  // "wor pl" is in neither
-        {1, 1, "work", kSubItem, 1, 1, CDRF_SKIPDEFAULT},  // "Work/Plans"
-        {1, 1, "work", kSubItem, 0, 0, CDRF_SKIPDEFAULT},  // "Work" itself
-        {1, 0, "", CDDS_PREPAINT, 0, 0, CDRF_DODEFAULT},
-        {1, 0, "pl", kSubItem, 7, 0, CDRF_DODEFAULT},     // no such row
+        {"off", 0, 0, "ns", 0, false, {false, false}, {true, true}},
+        {"name from its middle", 1, 0, "ns", 0, false, {true, false}, {true, true}},           // "Plans"
+        {"path not searched", 1, 0, "pl", 0, false, {true, false}, {false, true}},            // "Work/Plans"
+        {"path from its middle", 1, 1, "k/p", 0, false, {false, true}, {true, true}},         // "Work/Plans"
+        {"path where the name holds none", 1, 1, "work", 1, false, {false, true}, {true, false}},
+        {"focused row", 1, 0, "an", 0, true, {true, false}, {true, true}},                    // "Plans"
     };
     for (const Case& c : cases) {
-        tarnwick::Config().highlightMatches = c.highlight;
+        SCOPED_TRACE(c.what);
+        tarnwick::Config().highlightMatches = 1;
         tarnwick::Config().matchPath = c.path;
         SetWindowTextA(Box(), c.typed);
         SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
-        Pump();  // paints the rows, highlighted or not
-        NMLVCUSTOMDRAW draw{};
-        draw.nmcd.hdr.hwndFrom = list;
-        draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
-        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-        draw.nmcd.dwDrawStage = c.stage;
-        draw.nmcd.hdc = dc;
-        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(c.row);
-        draw.iSubItem = c.column;
-        EXPECT_EQ(c.result, SendMessageA(Dialog(), WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw)))
-            << c.highlight << c.path << " " << c.typed << " stage " << c.stage << " row " << c.row << " column "
-            << c.column;
+        if (c.focused) {
+            SetFocus(list);
+            SendMessageA(Dialog(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+            SelectRow(c.row);
+        }
+        Pump();
+        tarnwick::Config().highlightMatches = c.highlight;
+        const Picture highlighted = PaintList(list);
+        tarnwick::Config().highlightMatches = 0;
+        const Picture plain = PaintList(list);
+        for (int column = 0; column < 2; ++column) {
+            const RECT cell = CellOf(list, c.row, column);
+            EXPECT_EQ(c.drawn[column], Differ(highlighted, plain, cell)) << "column " << column;
+            if (!c.drawn[column] || !c.startUnmatched[column]) continue;
+            const POINT expected = InkCorner(plain, cell);
+            const POINT drawn = InkCorner(highlighted, cell);
+            EXPECT_EQ(expected.x, drawn.x) << "column " << column;
+            EXPECT_EQ(expected.y, drawn.y) << "column " << column;
+        }
+        RECT row{LVIR_BOUNDS, 0, 0, 0};
+        SendMessageA(list, LVM_GETITEMRECT, c.row, reinterpret_cast<LPARAM>(&row));
+        const RECT edges[2] = {{row.left, row.top, row.right, row.top + 1}, {row.left, row.bottom - 1, row.right, row.bottom}};
+        for (const RECT& edge : edges) EXPECT_FALSE(Differ(highlighted, plain, edge));
+        if (c.focused) {
+            // The list does draw one there: the edge is not of one colour.
+            bool twoColours = false;
+            for (int x = row.left; x < row.right; ++x) twoColours |= plain.At(x, row.top) != plain.At(row.left, row.top);
+            EXPECT_TRUE(twoColours);
+        }
+        SetFocus(Box());
     }
-    ReleaseDC(list, dc);
 }
 
 TEST_P(ListModeTest, ChoosingAHistoryEntryFiltersByItAtOnce) {
