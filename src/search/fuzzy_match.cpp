@@ -41,7 +41,58 @@ bool IsUpperCaseLetter(const char* key, const char* cased, std::size_t offset, s
     return _ismbcupper(CodeAt(cased + offset, length)) != 0;
 }
 
+// The key's characters (codes), where each begins (offsets, one more for
+// the end) and the bonus of each place; gives the number of characters.
+// Each buffer has room for key.size() + 1 entries.
+std::size_t ReadPlaces(const std::string& key, const std::string& cased, unsigned* codes, std::size_t* offsets,
+                       int* bonuses) noexcept {
+    const std::size_t size = key.size();
+    const bool haveCase = cased.size() == size;
+    const char* keyText = key.c_str();
+    const char* casedText = cased.c_str();
+    const MbcsByteClasses& bytes = MbcsBytes();
+    std::size_t n = 0;
+    std::size_t previousLength = 0;
+    for (std::size_t offset = 0; offset < size;) {
+        const std::size_t length = bytes.CharLength(keyText + offset);
+        const unsigned code = CodeAt(keyText + offset, length);
+        int bonus = 0;
+        if (n == 0) {
+            bonus = S::kFirstCharacter;
+        } else if (IsSeparator(codes[n - 1]) || previousLength != length) {
+            bonus = S::kWordStart;
+        } else if (haveCase && WasLowerCase(keyText, casedText, offsets[n - 1], previousLength) &&
+                   IsUpperCaseLetter(keyText, casedText, offset, length)) {
+            bonus = S::kCaseChange;
+        }
+        codes[n] = code;
+        offsets[n] = offset;
+        bonuses[n] = bonus;
+        ++n;
+        previousLength = length;
+        offset += length;
+    }
+    offsets[n] = size;
+    return n;
+}
+
 }  // namespace
+
+int ContiguousScore(const std::string& key, const std::string& cased, ByteRange range) {
+    std::vector<unsigned> codes(key.size() + 1);
+    std::vector<std::size_t> offsets(key.size() + 1);
+    std::vector<int> bonuses(key.size() + 1);
+    const std::size_t n = ReadPlaces(key, cased, codes.data(), offsets.data(), bonuses.data());
+    int score = 0;
+    int matched = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        if (offsets[j] < range.begin || offsets[j + 1] > range.end) continue;
+        score += S::kMatch + bonuses[j] * (matched == 0 ? S::kFirstQueryCharacterFactor : 1);
+        if (matched > 0) score += S::kAdjacent;
+        ++matched;
+    }
+    return matched > 0 ? score : 0;
+}
 
 FuzzyPattern::FuzzyPattern(const std::string& query) {
     const MbcsByteClasses& bytes = MbcsBytes();
@@ -97,32 +148,7 @@ bool FuzzyPattern::Align(const std::string& key, const std::string& cased, bool 
     unsigned* codes = keyCodes_.data();
     std::size_t* offsets = keyOffsets_.data();
     int* bonuses = bonuses_.data();
-    const bool haveCase = cased.size() == size;
-    const char* keyText = key.c_str();
-    const char* casedText = cased.c_str();
-    const MbcsByteClasses& bytes = MbcsBytes();
-    std::size_t n = 0;
-    std::size_t previousLength = 0;
-    for (std::size_t offset = 0; offset < size;) {
-        const std::size_t length = bytes.CharLength(keyText + offset);
-        const unsigned code = CodeAt(keyText + offset, length);
-        int bonus = 0;
-        if (n == 0) {
-            bonus = S::kFirstCharacter;
-        } else if (IsSeparator(codes[n - 1]) || previousLength != length) {
-            bonus = S::kWordStart;
-        } else if (haveCase && WasLowerCase(keyText, casedText, offsets[n - 1], previousLength) &&
-                   IsUpperCaseLetter(keyText, casedText, offset, length)) {
-            bonus = S::kCaseChange;
-        }
-        codes[n] = code;
-        offsets[n] = offset;
-        bonuses[n] = bonus;
-        ++n;
-        previousLength = length;
-        offset += length;
-    }
-    offsets[n] = size;
+    const std::size_t n = ReadPlaces(key, cased, codes, offsets, bonuses);
 
     // The earliest and the latest place each query character can take in a
     // full alignment: the rows of the table are computed only between them.

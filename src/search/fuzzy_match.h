@@ -76,6 +76,11 @@ private:
     mutable std::vector<int> scores_;
 };
 
+// The score of the characters of key in range (whole characters) matched
+// next to each other, as an alignment of a query of those characters would
+// score them; 0 for an empty range.
+int ContiguousScore(const std::string& key, const std::string& cased, ByteRange range);
+
 // The same as one call: key and cased as above, query upper-cased.
 FuzzyResult FuzzyMatch(const std::string& key, const std::string& cased, const std::string& query);
 
