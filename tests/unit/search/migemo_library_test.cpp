@@ -1,4 +1,4 @@
-#include "migemo_fixture.h"
+#include "support/migemo_support.h"
 
 #include "search/migemo_library.h"
 #include "search/migemo_syntax.h"

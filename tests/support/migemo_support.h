@@ -1,7 +1,6 @@
 #pragma once
-// The test builds of migemo.dll (tests/migemo_dll/), a small dictionary the
-// tests write themselves, and what shows whether a library or a thread is
-// left behind.
+// The test builds of migemo.dll (tests/migemo_dll/), the dictionaries the
+// tests use, and what shows whether a library or a thread is left behind.
 
 #include "search/migemo_syntax.h"
 #include "support/test_support.h"
@@ -13,7 +12,8 @@
 
 namespace migemo_testing {
 
-// ${CMAKE_BINARY_DIR}/migemo/VARIANT/migemo.dll, beside the test's bin folder.
+// ${CMAKE_BINARY_DIR}/migemo/VARIANT/migemo.dll, beside the test's bin
+// folder (or the folder the 32-bit lane copies it into).
 inline std::string TestDll(const std::string& variant) {
     char exe[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, exe, sizeof(exe));
@@ -37,6 +37,10 @@ constexpr char kOtherArchitecture[] = "i686-stdcall";
 #else
 constexpr char kOtherArchitecture[] = "x86-64";
 #endif
+
+// cmigemo-common's dictionary (3.5 MB, scripts/setup.sh installs it), which
+// takes a while to load, with its tables beside it.
+constexpr char kRealDictionary[] = "Z:\\usr\\share\\cmigemo\\cp932\\migemo-dict";
 
 // A migemo-dict with its conversion tables, in CP932 as C/Migemo reads them.
 inline void WriteTestDictionary(const std::string& folder) {
