@@ -3,6 +3,7 @@
 #include "search/migemo_syntax.h"
 
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 #include <utility>
 

@@ -4,33 +4,36 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace tarnwick {
 namespace {
 
 bool IsSeparator(char c) noexcept { return c == '\\' || c == '/'; }
 bool IsAsciiLetter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// LoadLibraryEx finds a DLL's dependencies in its folder only from a path
+// with backslashes. '/' is never a trail byte, so each one is a separator.
+std::string WithBackslashes(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
 // A full path from a key: as given when absolute, else below the folder;
 // empty for the forms that depend on the current directory.
 std::string FullPath(const std::string& folder, const std::string& key) {
-    if (key.size() >= 2 && IsSeparator(key[0]) && IsSeparator(key[1])) return key;  // \\server\share
-    if (key.size() >= 3 && IsAsciiLetter(key[0]) && key[1] == ':' && IsSeparator(key[2])) return key;
-    if (!key.empty() && IsSeparator(key[0])) return std::string();  // the current drive's root
-    if (key.size() >= 2 && IsAsciiLetter(key[0]) && key[1] == ':') return std::string();  // C:dir
-    if (folder.empty()) return std::string();
-    return folder + '\\' + key;
+    const bool unc = key.size() >= 2 && IsSeparator(key[0]) && IsSeparator(key[1]);
+    const bool drive = key.size() >= 2 && IsAsciiLetter(key[0]) && key[1] == ':';
+    if (unc || (drive && key.size() >= 3 && IsSeparator(key[2]))) return WithBackslashes(key);
+    // Relative to a drive's current folder, or to the current drive's root.
+    if (drive || (!key.empty() && IsSeparator(key[0])) || folder.empty()) return std::string();
+    return folder + '\\' + WithBackslashes(key);
 }
 
 // The folder part of a full path, the separator excluded; a trail byte that
-// equals a separator is no separator.
+// equals a backslash is no separator.
 std::string FolderOf(const std::string& path) {
-    const std::size_t backslash = FindLastMbcsChar(path.c_str(), '\\');
-    const std::size_t slash = FindLastMbcsChar(path.c_str(), '/');
-    std::size_t cut = std::string::npos;
-    if (backslash != std::string::npos) cut = backslash;
-    if (slash != std::string::npos && (cut == std::string::npos || slash > cut)) cut = slash;
+    const std::size_t cut = FindLastMbcsChar(path.c_str(), '\\');
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 

@@ -19,11 +19,11 @@ struct MigemoPaths {
 // empty: the first that exists of dict\cp932\migemo-dict and
 // dict\migemo-dict in the library's folder. A key that is relative is taken
 // relative to the plug-in's folder, an absolute one (a drive and a
-// separator, or \\server\share) as given; a path relative to a drive or to
-// the current drive's root is refused, since it depends on the current
-// directory. Nothing when a path is refused, does not fit MAX_PATH (for the
-// dictionary: with room for the tables C/Migemo reads beside it) or names no
-// regular file (fileExists).
+// separator, or \\server\share) as given, '/' made '\' in either; a path
+// relative to a drive or to the current drive's root is refused, since it
+// depends on the current directory. Nothing when a path is refused, does
+// not fit MAX_PATH (for the dictionary: with room for the tables C/Migemo
+// reads beside it) or names no regular file (fileExists).
 std::optional<MigemoPaths> ResolveMigemoPaths(const std::string& pluginFolder, const std::string& libraryKey,
                                               const std::string& dictionaryKey,
                                               const std::function<bool(const std::string&)>& fileExists);

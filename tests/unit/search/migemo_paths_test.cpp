@@ -60,12 +60,14 @@ const PathsCase kCases[] = {
      {"D:\\tools\\migemo.dll", "D:\\tools\\dict\\migemo-dict"},
      "D:\\tools\\migemo.dll",
      "D:\\tools\\dict\\migemo-dict"},
+    // LoadLibraryEx looks for a DLL's dependencies in its folder only on a
+    // path with backslashes.
     {"ForwardSlashes",
      "D:/tools/migemo.dll",
-     "",
-     {"D:/tools/migemo.dll", "D:/tools\\dict\\cp932\\migemo-dict"},
-     "D:/tools/migemo.dll",
-     "D:/tools\\dict\\cp932\\migemo-dict"},
+     "../dicts/migemo-dict",
+     {"D:\\tools\\migemo.dll", "C:\\B2\\PlugIns\\..\\dicts\\migemo-dict"},
+     "D:\\tools\\migemo.dll",
+     "C:\\B2\\PlugIns\\..\\dicts\\migemo-dict"},
     {"UncLibrary",
      "\\\\server\\share\\migemo.dll",
      "",
