@@ -3,10 +3,15 @@
 # run again: it only calls apt when a package or the locale is absent.
 set -euo pipefail
 
+# cmigemo-common: C/Migemo's CP932 dictionary (/usr/share/cmigemo/cp932/)
+# for the run command, the benchmarks and one test; patch and xz-utils
+# unpack C/Migemo's source package, which apt checks with Debian's archive key
+# (scripts/fetch-cmigemo.sh).
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
           binutils-mingw-w64-x86-64 mingw-w64-tools
           wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
-          locales googletest python3)
+          locales googletest python3
+          cmigemo-common patch xz-utils debian-archive-keyring)
 # Only the 32-bit lane (scripts/test-win32.sh, which passes --win32) runs
 # 32-bit Wine: the suite and the run command need not wait for its i386
 # packages, which a mirror in the middle of a sync cannot always serve.

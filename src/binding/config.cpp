@@ -166,13 +166,24 @@ constexpr IntKey<PluginConfig> kConfigKeys[] = {
     {"HighlightMatches", 0, &PluginConfig::highlightMatches},
     {"AllMailboxes", 0, &PluginConfig::allMailboxes},
     {"RecentFolders", 0, &PluginConfig::recentFolders},
+    {"MatchMigemo", 0, &PluginConfig::matchMigemo},
 };
+
+// Room for a path that is too long to use, so that one is refused rather
+// than cut into the name of some other file.
+constexpr unsigned kPathKeyBufferSize = 2 * MAX_PATH;
 
 }  // namespace
 
 void ReadPluginConfig() {
     for (const auto& key : kWindowKeys) g_config.window.*key.field = ReadIniInt("Window", key.name, key.defaultValue);
     for (const auto& key : kConfigKeys) g_config.*key.field = ReadIniInt("Config", key.name, key.defaultValue);
+    g_config.migemoDll.clear();
+    g_config.migemoDict.clear();
+    if (g_config.matchMigemo != 0) {
+        g_config.migemoDll = ReadIniString("Config", "MigemoDll", "", kPathKeyBufferSize);
+        g_config.migemoDict = ReadIniString("Config", "MigemoDict", "", kPathKeyBufferSize);
+    }
 }
 
 void WriteWindowSettings() {

@@ -35,12 +35,17 @@ struct PluginConfig {
     int highlightMatches = 0;  // 1: the matched characters of each row drawn highlighted
     int allMailboxes = 0;   // 1: the folders of every mailbox of the data folder
     int recentFolders = 0;  // how many recently used folders come first (at most 50)
+    int matchMigemo = 0;    // 1: romaji queries also match through C/Migemo's expansion
+    // Read only with "MatchMigemo" on; empty: the defaults (see search/migemo_paths.h).
+    std::string migemoDll;
+    std::string migemoDict;
 };
 
 // Process-wide settings, filled by ReadPluginConfig before any second thread.
 PluginConfig& Config() noexcept;
 
-// Reads [Window] then [Config] keys in their fixed order into Config().
+// Reads [Window] then [Config] keys in their fixed order into Config(); the
+// two paths of "MatchMigemo" only when it is on.
 void ReadPluginConfig();
 
 // Writes the four [Window] keys as "%d".

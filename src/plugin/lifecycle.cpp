@@ -7,6 +7,7 @@
 #include "dialog/search_dialog.h"
 #include "binding/config.h"
 #include "plugin/menu.h"
+#include "search/migemo.h"
 
 namespace tarnwick {
 namespace {
@@ -33,6 +34,9 @@ void StartPlugin() {
     } else {
         BuildCatalogue();
     }
+    // Last: a start that failed before leaves no loader behind, whose library
+    // no exit would close.
+    StartMigemo();
 }
 
 // Every step runs whether or not an earlier one failed: the host unloads the
@@ -40,8 +44,13 @@ void StartPlugin() {
 // mutex left owned, would outlive it.
 void ExitPlugin() noexcept {
     // A thread that did not end in time keeps its own list and mutex
-    // references, but may still hold the mutex for a while.
+    // references, but may still hold the mutex for a while. The migemo
+    // loader has been loading all the while: it gets what is left of the
+    // same bound.
+    const DWORD exitStarted = GetTickCount();
     StopBackgroundBuilders();
+    const DWORD elapsed = GetTickCount() - exitStarted;
+    StopMigemo(elapsed < kMigemoStopMilliseconds ? kMigemoStopMilliseconds - elapsed : 0);
     DestroyFolderList();
     {
         // A kill in the middle of these writes must leave the user's file whole.

@@ -1,3 +1,4 @@
+#include "support/migemo_support.h"
 #include "support/plugin_fixture.h"
 
 #include <gtest/gtest.h>
@@ -138,3 +139,50 @@ TEST_F(CatalogueShutdownTest, RebuildOfAnInstantOpeningStuckInTheHostKeepsThePlu
     testing_support::PumpMessagesFor(500);
     EXPECT_EQ(0, testing_support::FaultsSeen());
 }
+
+// "MatchMigemo", with C/Migemo beside the plug-in: the exit comes while the
+// loader's migemo_open reads the real dictionary, or once it is ready. Exit
+// and unload leave neither the plug-in nor migemo.dll loaded, whichever
+// convention a 32-bit migemo.dll has.
+struct MigemoExitCase {
+    const char* variant;
+    DWORD exitAfterMilliseconds;  // after migemo.dll appears
+};
+
+class MigemoShutdownTest : public CatalogueShutdownTest, public ::testing::WithParamInterface<MigemoExitCase> {};
+
+TEST_P(MigemoShutdownTest, ExitAndUnloadLeaveNeitherThePluginNorMigemoLoaded) {
+    const std::string migemo = pluginFolder + "migemo.dll";
+    ASSERT_TRUE(CopyFileA(migemo_testing::TestDll(GetParam().variant).c_str(), migemo.c_str(), FALSE));
+    ASSERT_TRUE(testing_support::FileExists(migemo_testing::kRealDictionary));
+    WriteIni(std::string("[Config]\r\nUseUpateThread=0\r\nMatchMigemo=1\r\nMigemoDict=") +
+             migemo_testing::kRealDictionary + "\r\n");
+    StartPlugin();
+    ASSERT_TRUE(testing_support::PumpUntil([&] { return migemo_testing::Loaded(migemo); }, 20000));
+    testing_support::PumpMessagesFor(GetParam().exitAfterMilliseconds);
+
+    const DWORD start = GetTickCount();
+    plugin.OnExit();
+    EXPECT_LT(GetTickCount() - start, 5500u);
+    plugin.Unload();
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return !PluginMapped() && !migemo_testing::Loaded(migemo); }, 20000));
+    testing_support::PumpMessagesFor(300);
+    EXPECT_EQ(0, testing_support::FaultsSeen());
+}
+
+const MigemoExitCase kMigemoExits[] = {
+#if defined(_WIN64)
+    {"x86-64", 0}, {"x86-64", 3000},
+#else
+    {"i686-cdecl", 0}, {"i686-cdecl", 3000}, {"i686-stdcall", 0}, {"i686-stdcall", 3000},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Exits, MigemoShutdownTest, ::testing::ValuesIn(kMigemoExits),
+                         [](const ::testing::TestParamInfo<MigemoExitCase>& info) {
+                             std::string name = info.param.variant;
+                             for (char& c : name) {
+                                 if (c == '-') c = '_';
+                             }
+                             return name + (info.param.exitAfterMilliseconds ? "_WhenReady" : "_WhileLoading");
+                         });

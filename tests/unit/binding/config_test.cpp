@@ -47,15 +47,22 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
     EXPECT_EQ(0, c.highlightMatches);
     EXPECT_EQ(0, c.allMailboxes);
     EXPECT_EQ(0, c.recentFolders);
+    EXPECT_EQ(0, c.matchMigemo);
+    EXPECT_EQ("", c.migemoDll);
+    EXPECT_EQ("", c.migemoDict);
 }
 
 TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
+    // Too long to use, but read whole: cut to MAX_PATH it could name another file.
+    const std::string longPath = "D:\\" + std::string(297, 'd');
     WriteFileBytes(iniPath,
                    "[window]\r\nwidth=300\r\nHeight=200\r\nColumn0=50\r\nColumn1=60\r\n"
                    "[Config]\r\nUseCache=1\r\nDeleteCache=2\r\nUseUpateThread=0\r\nFirstWaitingTime=3\r\n"
                    "UpdateInterval=4\r\nDialogMode=5\r\nModalDialog=6\r\nHistoryMax=7\r\nInstantOpen=11\r\n"
                    "UseUpdateThread=9\r\nMatchWords=1\r\nmatchpath=8\r\nRankMatches=2x\r\nMoveKeys=-1\r\n"
-                   "MatchFuzzy=3\r\nhighlightmatches=4\r\nAllMailboxes=12\r\nRecentFolders=13\r\n");
+                   "MatchFuzzy=3\r\nhighlightmatches=4\r\nAllMailboxes=12\r\nRecentFolders=13\r\n"
+                   "MatchMigemo=14\r\nmigemodll=cmigemo\\migemo.dll\r\nMigemoDict=" +
+                       longPath + "\r\n");
     tarnwick::ReadPluginConfig();
     const tarnwick::PluginConfig& c = tarnwick::Config();
     EXPECT_EQ(300, c.window.width);  // section and key names ignore case
@@ -79,6 +86,9 @@ TEST_F(ConfigTest, ReadsEveryKeyUnderItsExactName) {
     EXPECT_EQ(4, c.highlightMatches);
     EXPECT_EQ(12, c.allMailboxes);
     EXPECT_EQ(13, c.recentFolders);
+    EXPECT_EQ(14, c.matchMigemo);
+    EXPECT_EQ("cmigemo\\migemo.dll", c.migemoDll);
+    EXPECT_EQ(longPath, c.migemoDict);
 }
 
 struct IntegerValueCase {

@@ -1,0 +1,169 @@
+#include "search/migemo.h"
+
+#include "binding/config.h"
+#include "binding/plugin_paths.h"
+#include "catalogue/worker_support.h"
+#include "common/text.h"
+#include "common/unique_handle.h"
+#include "search/migemo_library.h"
+#include "search/migemo_paths.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace tarnwick {
+namespace {
+
+// A slim lock: it needs no destruction when the plug-in unloads.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+struct LoaderControl {
+    std::atomic<bool> stopRequested{false};
+};
+
+// What the loader hands over. The library is set once, by the loader of
+// this run, and from then on used and destroyed by the user-interface
+// thread only.
+struct MigemoStore {
+    SRWLOCK lock = SRWLOCK_INIT;
+    // Only the loader of this run publishes: one that outlived an exit
+    // keeps what it loaded to itself.
+    const LoaderControl* accepted = nullptr;
+    // Owned, but not destroyed when the plug-in unloads without an exit:
+    // FreeLibrary must not run inside DllMain.
+    MigemoLibrary* library = nullptr;
+    HWND listener = nullptr;
+    UINT message = 0;
+};
+MigemoStore g_store;
+
+// The loader's own copies, so that an exit that could not wait for it pulls
+// nothing from under it.
+struct LoaderArgs {
+    std::shared_ptr<LoaderControl> control;
+    HMODULE module = nullptr;
+    std::string pluginFolder;
+    std::string libraryKey;
+    std::string dictionaryKey;
+};
+
+std::shared_ptr<LoaderControl> g_control;
+UniqueKernelHandle g_loader;
+
+bool RegularFileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The folder of the plug-in's module; empty when its path does not fit.
+std::string PluginFolder() {
+    char path[MAX_PATH] = "";
+    const DWORD length = GetModuleFileNameA(PluginModule(), path, sizeof(path));
+    if (length == 0 || length >= sizeof(path)) return std::string();
+    const std::size_t cut = FindLastMbcsChar(path, '\\');
+    return cut == std::string::npos ? std::string() : std::string(path, cut);
+}
+
+void LoadMigemo(LoaderArgs& args) {
+    // A path on a drive without its medium must not bring up the system's
+    // "insert a disk" box: this thread is the loader's own.
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
+    const std::optional<MigemoPaths> paths =
+        ResolveMigemoPaths(args.pluginFolder, args.libraryKey, args.dictionaryKey, &RegularFileExists);
+    if (!paths || args.control->stopRequested) return;
+    std::unique_ptr<MigemoLibrary> library = MigemoLibrary::Load(paths->library, paths->dictionary);
+    if (!library) return;
+    {
+        ExclusiveLock hold(g_store.lock);
+        if (g_store.accepted == args.control.get()) {
+            g_store.library = library.release();
+            if (g_store.listener && !args.control->stopRequested) {
+                PostMessageA(g_store.listener, g_store.message, 0, 0);
+            }
+        }
+    }
+    // Not taken (the exit did not wait this long): closed and unloaded here.
+}
+
+void StartLoader() {
+    auto control = std::make_shared<LoaderControl>();
+    auto args = std::make_unique<LoaderArgs>();
+    args->control = control;
+    args->pluginFolder = PluginFolder();
+    args->libraryKey = Config().migemoDll;
+    args->dictionaryKey = Config().migemoDict;
+    {
+        ExclusiveLock hold(g_store.lock);
+        g_store.accepted = control.get();
+    }
+    g_loader = StartModuleThread<LoaderArgs, &LoadMigemo>(args);
+    if (g_loader) {
+        g_control = control;
+    } else {
+        ExclusiveLock hold(g_store.lock);
+        g_store.accepted = nullptr;
+    }
+}
+
+}  // namespace
+
+void StartMigemo() noexcept {
+    if (Config().matchMigemo == 0 || g_loader) return;
+    try {
+        StartLoader();
+    } catch (...) {
+        // Out of memory before the thread started: the key acts as 0.
+    }
+}
+
+void StopMigemo(DWORD timeoutMilliseconds) noexcept {
+    if (g_loader) {
+        g_control->stopRequested = true;
+        WaitForThreadEnd(g_loader.get(), timeoutMilliseconds);
+        g_loader.reset();
+        g_control.reset();
+    }
+    std::unique_ptr<MigemoLibrary> library;
+    {
+        ExclusiveLock hold(g_store.lock);
+        g_store.accepted = nullptr;
+        library.reset(std::exchange(g_store.library, nullptr));
+    }
+    // migemo_close and FreeLibrary, on this thread.
+    library.reset();
+}
+
+bool MigemoReady() noexcept {
+    ExclusiveLock hold(g_store.lock);
+    return g_store.library != nullptr;
+}
+
+std::string MigemoQuery(const std::string& query) {
+    MigemoLibrary* library = nullptr;
+    {
+        ExclusiveLock hold(g_store.lock);
+        library = g_store.library;
+    }
+    // Only this thread destroys it.
+    return library ? library->Query(query) : std::string();
+}
+
+void SetMigemoListener(HWND window, UINT message) noexcept {
+    ExclusiveLock hold(g_store.lock);
+    g_store.listener = window;
+    g_store.message = message;
+}
+
+}  // namespace tarnwick
