@@ -71,9 +71,9 @@ struct SearchDialogState {
     HFONT highlightFontSource = nullptr;
     // Where the list view itself draws a cell's text (the name's from its
     // label rectangle, the path's from its cell), measured from the list for
-    // textPlaceFont; y -1 until then: centred.
+    // the font of textPlaceFont; y -1 until then: centred.
     POINT textPlace[2] = {{2, -1}, {6, -1}};
-    HFONT textPlaceFont = nullptr;
+    HFONT textPlaceFont[2] = {nullptr, nullptr};
     bool measuringTextPlace = false;
 };
 SearchDialogState& DialogState() noexcept;
@@ -93,6 +93,10 @@ void FillResultList(HWND list, const FolderList& folders, const char* query);
 // entry of rowPositions; false when the row does not exist.
 bool PositionOfRow(HWND list, int row, std::size_t& position);
 void OnSearchQueryChanged(HWND dialog, int notification);
+// "MatchMigemo": the dictionary became ready; a query shown is filled again
+// with romaji.
+constexpr UINT kMigemoReadyMessage = WM_APP + 0x156;
+void OnMigemoReady(HWND dialog);
 void ShowAllFolders(HWND dialog);
 void ApplyActiveSort(HWND list);
 void SortByColumnClick(HWND list, int column);

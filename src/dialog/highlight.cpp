@@ -197,12 +197,17 @@ bool InkCorner(const Canvas& canvas, const RECT& area, POINT& corner) {
     return found;
 }
 
-// The ink of text drawn at the origin with the list's font: where it
-// begins (the glyphs' own bearing) and its width.
-bool InkOfText(HFONT font, const std::string& text, int width, int height, POINT& offset, int& inkWidth) {
+// Where the ink of text begins when drawn at the origin with the list's
+// font: the glyphs' own bearing; false for a text without ink. extent is the
+// text's width.
+bool InkOfText(HFONT font, const std::string& text, POINT& offset, SIZE& extent) {
     constexpr int kMargin = 8;
+    UniqueMemoryDc measuring(CreateCompatibleDC(nullptr));
+    if (!measuring) return false;
+    SelectObject(measuring.get(), font);
+    if (!GetTextExtentPoint32A(measuring.get(), text.c_str(), static_cast<int>(text.size()), &extent)) return false;
     Canvas canvas;
-    if (!canvas.Make(width + 2 * kMargin, height + 2 * kMargin)) return false;
+    if (!canvas.Make(extent.cx + 2 * kMargin, extent.cy + 2 * kMargin)) return false;
     RECT all{0, 0, canvas.width, canvas.height};
     SetBkColor(canvas.dc.get(), RGB(255, 255, 255));
     ExtTextOutA(canvas.dc.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
@@ -214,18 +219,7 @@ bool InkOfText(HFONT font, const std::string& text, int width, int height, POINT
     POINT corner{};
     if (!InkCorner(canvas, all, corner)) return false;
     offset = POINT{corner.x - kMargin, corner.y - kMargin};
-    inkWidth = 1;
-    for (int x = corner.x; x < canvas.width; ++x) {
-        for (int y = 0; y < canvas.height; ++y) {
-            if (canvas.At(x, y) != canvas.At(0, 0)) inkWidth = x - corner.x + 1;
-        }
-    }
     return true;
-}
-
-// The first character of text, and its byte length.
-std::string FirstCharacter(const std::string& text) {
-    return text.substr(0, std::min(MbcsCharLength(text.c_str()), text.size()));
 }
 
 }  // namespace
@@ -249,45 +243,40 @@ LRESULT OnResultListCustomDraw(HWND list, NMLVCUSTOMDRAW* draw) {
 void MeasureListTextPlaces(HWND list) {
     SearchDialogState& state = DialogState();
     HFONT font = ListFont(list);
-    if (!HighlightEnabled() || state.textPlaceFont == font) return;
+    if (!HighlightEnabled() || (state.textPlaceFont[0] == font && state.textPlaceFont[1] == font)) return;
     const LRESULT top = SendMessageA(list, LVM_GETTOPINDEX, 0, 0);
     const FolderRecord* record = top >= 0 ? RecordOfRow(list, static_cast<int>(top)) : nullptr;
     RECT client{};
     if (!record || !GetClientRect(list, &client) || client.right <= 0) return;
+    // The columns still to measure whose text the cell shows whole: a cut
+    // one the list draws with an ellipsis.
+    constexpr int kRoom = 16;
+    const std::string* texts[2] = {&record->name, &record->displayPath};
     RECT cells[2]{};
-    if (!CellRect(list, static_cast<int>(top), 0, cells[0]) || !CellRect(list, static_cast<int>(top), 1, cells[1])) return;
+    POINT own[2]{};
+    bool measurable[2] = {false, false};
+    for (int column = 0; column < 2; ++column) {
+        SIZE extent{};
+        measurable[column] = state.textPlaceFont[column] != font && !texts[column]->empty() &&
+                             CellRect(list, static_cast<int>(top), column, cells[column]) &&
+                             cells[column].top >= 0 && cells[column].left >= 0 && cells[column].right <= client.right &&
+                             InkOfText(font, *texts[column], own[column], extent) &&
+                             extent.cx + kRoom <= cells[column].right - cells[column].left;
+    }
+    if (!measurable[0] && !measurable[1]) return;
     Canvas canvas;
-    if (cells[0].bottom <= 0 || !canvas.Make(client.right, cells[0].bottom)) return;
+    const LONG bottom = std::max(measurable[0] ? cells[0].bottom : 0L, measurable[1] ? cells[1].bottom : 0L);
+    if (bottom <= 0 || !canvas.Make(client.right, bottom)) return;
     state.measuringTextPlace = true;
     SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
     state.measuringTextPlace = false;
     GdiFlush();
-    const std::string* texts[2] = {&record->name, &record->displayPath};
-    int measured = 0;
     for (int column = 0; column < 2; ++column) {
-        RECT area = cells[column];
-        area.left = std::max(area.left, 0L);
-        area.right = std::min(area.right, client.right);
-        area.top = std::max(area.top, 0L);
-        if (area.left >= area.right || area.top >= area.bottom || texts[column]->empty()) continue;
-        // The text's first character alone, in both: its top is the one to
-        // compare, not that of a taller character further on.
-        POINT own{};
-        int ownWidth = 0;
-        POINT listInk{};
-        if (!InkOfText(font, FirstCharacter(*texts[column]), area.right - area.left, area.bottom - area.top, own,
-                       ownWidth) ||
-            !InkCorner(canvas, area, listInk)) {
-            continue;
-        }
-        RECT first = area;
-        first.left = listInk.x;
-        first.right = std::min(area.right, listInk.x + ownWidth);
-        if (!InkCorner(canvas, first, listInk)) continue;
-        state.textPlace[column] = POINT{listInk.x - own.x - cells[column].left, listInk.y - own.y - cells[column].top};
-        ++measured;
+        POINT ink{};
+        if (!measurable[column] || !InkCorner(canvas, cells[column], ink)) continue;
+        state.textPlace[column] = POINT{ink.x - own[column].x - cells[column].left, ink.y - own[column].y - cells[column].top};
+        state.textPlaceFont[column] = font;
     }
-    if (measured == 2) state.textPlaceFont = font;
 }
 
 }  // namespace tarnwick

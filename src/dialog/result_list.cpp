@@ -115,7 +115,7 @@ void FillResultList(HWND list, const FolderList& folders, const char* query) {
     SearchDialogState& state = DialogState();
     const MatchSettings settings = MatchSettingsFromConfig();
     const bool narrows = query && state.lastQueryValid && state.rowSource == &folders && state.lastSettings == settings &&
-                         QueryNarrows(state.lastQuery, query);
+                         settings.Narrowable() && QueryNarrows(state.lastQuery, query);
     state.rowSource = &folders;
     // The unfiltered fill follows every rebuild: the path keys are made there.
     if (!query) RefreshPathKeys(folders, settings);
@@ -168,6 +168,12 @@ void OnSearchQueryChanged(HWND dialog, int notification) {
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     FillResultList(list, *folders, text);
     ApplyActiveSort(list);
+}
+
+void OnMigemoReady(HWND dialog) {
+    const SearchDialogState& state = DialogState();
+    if (!state.showing || !state.lastQueryValid || state.lastQuery.empty()) return;
+    OnSearchQueryChanged(dialog, CBN_EDITCHANGE);
 }
 
 void ShowAllFolders(HWND dialog) {

@@ -3,6 +3,8 @@
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
 #include "dialog/history.h"
+#include "search/match.h"
+#include "search/migemo.h"
 #include "search/recent_folders.h"
 
 #include "catalogue/catalogue.h"
@@ -64,6 +66,7 @@ BOOL InitSearchDialog(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
     if (VirtualListEnabled()) list = UseVirtualResultList(dialog);
     InstallKeyboardRouting(dialog, list);
+    SetMigemoListener(dialog, kMigemoReadyMessage);
     // A step that fails (out of memory) keeps none of the later ones from
     // the window; after a failed preparation the launcher ends the showing.
     // Before the first fill, which puts them first.
@@ -157,6 +160,7 @@ INT_PTR DispatchDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         case WM_COMMAND: HandleSearchCommand(HIWORD(wParam), dialog, LOWORD(wParam)); return 0;
         case kCatalogueChangedMessage: OnCatalogueChanged(dialog); return 0;
         case WM_TIMER: OnInstantOpenTimer(dialog, wParam); return 0;
+        case kMigemoReadyMessage: OnMigemoReady(dialog); return 0;
         default: return 0;
     }
 }
@@ -298,7 +302,9 @@ void DestroySearchDialog() noexcept {
     g_state.lastQuery.clear();
     g_state.highlightFont.reset();
     g_state.highlightFontSource = nullptr;
-    g_state.textPlaceFont = nullptr;
+    g_state.textPlaceFont[0] = g_state.textPlaceFont[1] = nullptr;
+    SetMigemoListener(nullptr, 0);
+    ForgetMigemoPatterns();
     EndInstantShowings();
     g_state.prepared = false;
     g_state.historyLoaded = false;

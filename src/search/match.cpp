@@ -2,6 +2,7 @@
 // rows. Whole characters only, stepping as the plain filter does.
 #include "search/match.h"
 
+#include "search/migemo.h"
 #include "search/recent_folders.h"
 
 #include "common/text.h"
@@ -43,21 +44,77 @@ bool IsWordSeparator(const char* at, std::size_t length) noexcept {
     }
 }
 
-// A word start: the key's first character, one after a separator, or one
-// where single-byte and double-byte characters meet.
-bool OccursAtWordStart(const std::string& key, const std::string& word) noexcept {
+// Whether test(at, offset) holds at a word start of key: the key's first
+// character, one after a separator, or one where single-byte and double-byte
+// characters meet.
+template <typename Test>
+bool AnyWordStart(const std::string& key, Test test) {
     const MbcsByteClasses& bytes = MbcsBytes();
     const char* previous = nullptr;
     std::size_t previousLength = 0;
     for (const char* at = key.c_str(); *at != '\0';) {
         const std::size_t length = bytes.CharLength(at);
         const bool wordStart = !previous || IsWordSeparator(previous, previousLength) || previousLength != length;
-        if (wordStart && *at == word[0] && MbcsStartsWith(at, word.c_str())) return true;
+        if (wordStart && test(at, static_cast<std::size_t>(at - key.c_str()))) return true;
         previous = at;
         previousLength = length;
         at += length;
     }
     return false;
+}
+
+bool OccursAtWordStart(const std::string& key, const std::string& word) {
+    return AnyWordStart(key, [&word](const char* at, std::size_t) {
+        return *at == word[0] && MbcsStartsWith(at, word.c_str());
+    });
+}
+
+// The words C/Migemo was asked for last, most recent first.
+struct KeptPattern {
+    std::string word;
+    std::shared_ptr<const MigemoPattern> pattern;
+};
+std::vector<KeptPattern> g_keptPatterns;
+constexpr std::size_t kKeptPatterns = 8;
+
+// C/Migemo reads an upper-case letter as the start of a new clause: the
+// query goes to it with its ASCII letters in lower case.
+std::string LowerCaseAscii(const std::string& text) {
+    std::string lower = text;
+    const MbcsByteClasses& bytes = MbcsBytes();
+    for (std::size_t at = 0; at < lower.size();) {
+        const std::size_t length = bytes.CharLength(lower.c_str() + at);
+        if (length == 1 && lower[at] >= 'A' && lower[at] <= 'Z') lower[at] = static_cast<char>(lower[at] - 'A' + 'a');
+        at += length;
+    }
+    return lower;
+}
+
+// The best score of a contiguous match of pattern in key; false for none.
+bool BestMigemoScore(const MigemoPattern& pattern, const std::string& key, const std::string& cased, int& score) {
+    bool found = false;
+    const MbcsByteClasses& bytes = MbcsBytes();
+    for (std::size_t at = 0; at < key.size(); at += bytes.CharLength(key.c_str() + at)) {
+        const std::size_t length = pattern.MatchLengthAt(key, at);
+        if (length == 0) continue;
+        const int here = ContiguousScore(key, cased, ByteRange{at, at + length});
+        if (!found || here > score) score = here;
+        found = true;
+    }
+    return found;
+}
+
+// The better of the fuzzy alignment and the expansion's best match in one
+// key (name or path); false when neither matches there.
+bool WordScoreIn(const std::string& key, const std::string& cased, const FuzzyPattern& fuzzy,
+                 const MigemoPattern* migemo, int& score) {
+    int aligned = 0;
+    int expanded = 0;
+    const bool byAlignment = fuzzy.Score(key, cased, aligned);
+    const bool byExpansion = migemo && BestMigemoScore(*migemo, key, cased, expanded);
+    if (!byAlignment && !byExpansion) return false;
+    score = !byExpansion ? aligned : !byAlignment ? expanded : std::max(aligned, expanded);
+    return true;
 }
 
 void MakePathKeys(const FolderList& folders) {
@@ -102,18 +159,40 @@ void AddRange(std::vector<ByteRange>& ranges, ByteRange range) {
 }
 
 // The ranges one word (or the whole query) gives in key; false when it does
-// not match there.
+// not match there. With an expansion: the text found as typed, else the
+// leftmost (longest) word of the expansion; with "MatchFuzzy" the better
+// scoring of the alignment and that word.
 bool WordRanges(const std::string& key, const std::string& cased, const std::string& word, bool fuzzy,
-                std::vector<ByteRange>& ranges) {
+                const MigemoPattern* migemo, std::vector<ByteRange>& ranges) {
+    ByteRange expanded;
+    const bool byExpansion = migemo && migemo->Find(key, expanded);
     if (fuzzy) {
         const FuzzyResult result = FuzzyMatch(key, cased, word);
-        if (!result.matched) return false;
-        for (const ByteRange& r : result.ranges) AddRange(ranges, r);
-        return true;
+        int expandedScore = 0;
+        if (byExpansion) BestMigemoScore(*migemo, key, cased, expandedScore);
+        if (result.matched && (!byExpansion || result.score >= expandedScore)) {
+            for (const ByteRange& r : result.ranges) AddRange(ranges, r);
+            return true;
+        }
+        if (!byExpansion) return false;
+        // The best scoring word, not the leftmost.
+        const MbcsByteClasses& bytes = MbcsBytes();
+        for (std::size_t at = 0; at < key.size(); at += bytes.CharLength(key.c_str() + at)) {
+            const std::size_t length = migemo->MatchLengthAt(key, at);
+            if (length != 0 && ContiguousScore(key, cased, ByteRange{at, at + length}) == expandedScore) {
+                AddRange(ranges, ByteRange{at, at + length});
+                return true;
+            }
+        }
+        return false;
     }
     const std::size_t at = MbcsFind(key.c_str(), word.c_str());
-    if (at == std::string::npos) return false;
-    AddRange(ranges, ByteRange{at, at + word.size()});
+    if (at != std::string::npos) {
+        AddRange(ranges, ByteRange{at, at + word.size()});
+        return true;
+    }
+    if (!byExpansion) return false;
+    AddRange(ranges, expanded);
     return true;
 }
 
@@ -155,7 +234,7 @@ void OrderByRankGroup(const QueryMatcher& matcher, std::vector<RowPosition>& pos
 MatchSettings MatchSettingsFromConfig() noexcept {
     const PluginConfig& config = Config();
     return MatchSettings{config.matchWords != 0, config.matchPath != 0, config.rankMatches != 0,
-                         config.matchFuzzy != 0};
+                         config.matchFuzzy != 0, config.matchMigemo != 0 && MigemoReady()};
 }
 
 std::vector<std::string> SplitQueryWords(const char* query) {
@@ -190,6 +269,10 @@ QueryMatcher::QueryMatcher(const FolderList& folders, const char* query, const M
         patterns_.reserve(words_.size());
         for (const std::string& word : words_) patterns_.emplace_back(word);
     }
+    if (settings.migemo) {
+        migemo_.reserve(words_.size());
+        for (const std::string& word : words_) migemo_.push_back(MigemoPatternOf(word));
+    }
     scores_ = settings.fuzzy;
     ranks_ = (settings.rank || settings.fuzzy) && query[0] != '\0' && !words_.empty();
 }
@@ -203,21 +286,32 @@ bool QueryMatcher::Matches(std::size_t position) const {
 }
 
 bool QueryMatcher::Contains(std::size_t position, std::size_t word) const {
+    const std::string& key = folders_[position].searchKey;
+    const std::string* path = pathKeys_ ? &(*pathKeys_)[position] : nullptr;
     if (!patterns_.empty()) {
-        if (patterns_[word].Matches(folders_[position].searchKey)) return true;
-        return pathKeys_ && patterns_[word].Matches((*pathKeys_)[position]);
+        if (patterns_[word].Matches(key) || (path && patterns_[word].Matches(*path))) return true;
+    } else {
+        if (MbcsContains(key.c_str(), words_[word].c_str())) return true;
+        if (path && MbcsContains(path->c_str(), words_[word].c_str())) return true;
     }
-    if (MbcsContains(folders_[position].searchKey.c_str(), words_[word].c_str())) return true;
-    return pathKeys_ && MbcsContains((*pathKeys_)[position].c_str(), words_[word].c_str());
+    const MigemoPattern* migemo = word < migemo_.size() ? migemo_[word].get() : nullptr;
+    return migemo && (migemo->Matches(key) || (path && migemo->Matches(*path)));
+}
+
+bool QueryMatcher::MigemoAtWordStart(const std::string& key, std::size_t word) const {
+    const MigemoPattern* migemo = word < migemo_.size() ? migemo_[word].get() : nullptr;
+    if (!migemo) return false;
+    return AnyWordStart(key, [&](const char*, std::size_t offset) { return migemo->MatchLengthAt(key, offset) != 0; });
 }
 
 int QueryMatcher::ScoreOf(std::size_t position) const {
     const FolderRecord& record = folders_[position];
     int total = 0;
-    for (const FuzzyPattern& pattern : patterns_) {
+    for (std::size_t word = 0; word < patterns_.size(); ++word) {
+        const MigemoPattern* migemo = word < migemo_.size() ? migemo_[word].get() : nullptr;
         int score = 0;
-        if (pattern.Score(record.searchKey, record.name, score) ||
-            (pathKeys_ && pattern.Score((*pathKeys_)[position], record.displayPath, score))) {
+        if (WordScoreIn(record.searchKey, record.name, patterns_[word], migemo, score) ||
+            (pathKeys_ && WordScoreIn((*pathKeys_)[position], record.displayPath, patterns_[word], migemo, score))) {
             total += score;
         } else {
             return 0;
@@ -230,8 +324,9 @@ RowRank QueryMatcher::RankOf(std::size_t position) const {
     const std::string& key = folders_[position].searchKey;
     if (words_.empty()) return kRankRest;
     if (MbcsStartsWith(key.c_str(), words_.front().c_str())) return kRankPrefix;
-    for (const std::string& word : words_) {
-        if (OccursAtWordStart(key, word)) return kRankWordStart;
+    if (!migemo_.empty() && migemo_.front() && migemo_.front()->MatchLengthAt(key, 0) != 0) return kRankPrefix;
+    for (std::size_t word = 0; word < words_.size(); ++word) {
+        if (OccursAtWordStart(key, words_[word]) || MigemoAtWordStart(key, word)) return kRankWordStart;
     }
     return kRankRest;
 }
@@ -319,8 +414,11 @@ MatchRanges MatchRangesOf(const FolderRecord& record, const char* query, const M
     std::string pathKey;
     if (settings.path) pathKey = UpperCaseMbcs(record.displayPath);
     for (const std::string& word : words) {
-        if (WordRanges(record.searchKey, record.name, word, settings.fuzzy, ranges.name)) continue;
-        if (settings.path && WordRanges(pathKey, record.displayPath, word, settings.fuzzy, ranges.path)) continue;
+        const std::shared_ptr<const MigemoPattern> migemo = settings.migemo ? MigemoPatternOf(word) : nullptr;
+        if (WordRanges(record.searchKey, record.name, word, settings.fuzzy, migemo.get(), ranges.name)) continue;
+        if (settings.path && WordRanges(pathKey, record.displayPath, word, settings.fuzzy, migemo.get(), ranges.path)) {
+            continue;
+        }
         return MatchRanges{};
     }
     // Keys are their texts upper-cased in place: the same length, the same
@@ -329,6 +427,23 @@ MatchRanges MatchRangesOf(const FolderRecord& record, const char* query, const M
     if (pathKey.size() != record.displayPath.size()) ranges.path.clear();
     return ranges;
 }
+
+std::shared_ptr<const MigemoPattern> MigemoPatternOf(const std::string& word) {
+    for (std::size_t i = 0; i < g_keptPatterns.size(); ++i) {
+        if (g_keptPatterns[i].word != word) continue;
+        std::rotate(g_keptPatterns.begin(), g_keptPatterns.begin() + static_cast<std::ptrdiff_t>(i),
+                    g_keptPatterns.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return g_keptPatterns.front().pattern;
+    }
+    if (word.empty() || !MigemoReady()) return nullptr;
+    auto pattern = std::make_shared<const MigemoPattern>(MigemoQuery(LowerCaseAscii(word)));
+    std::shared_ptr<const MigemoPattern> kept = pattern->Empty() ? nullptr : pattern;
+    if (g_keptPatterns.size() >= kKeptPatterns) g_keptPatterns.pop_back();
+    g_keptPatterns.insert(g_keptPatterns.begin(), KeptPattern{word, kept});
+    return kept;
+}
+
+void ForgetMigemoPatterns() noexcept { std::vector<KeptPattern>().swap(g_keptPatterns); }
 
 void RefreshPathKeys(const FolderList& folders, const MatchSettings& settings) {
     if (settings.path) {

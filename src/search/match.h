@@ -9,9 +9,11 @@
 
 #include "catalogue/folder_record.h"
 #include "search/fuzzy_match.h"
+#include "search/migemo_pattern.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,10 +28,17 @@ struct MatchSettings {
     bool path = false;
     bool rank = false;
     bool fuzzy = false;
+    // "MatchMigemo" with its dictionary ready.
+    bool migemo = false;
 
     bool operator==(const MatchSettings& other) const noexcept {
-        return words == other.words && path == other.path && rank == other.rank && fuzzy == other.fuzzy;
+        return words == other.words && path == other.path && rank == other.rank && fuzzy == other.fuzzy &&
+               migemo == other.migemo;
     }
+    // Whether every folder that a longer query typed after this one matches
+    // also matches this one. Not so with romaji: a trailing "n" may stand
+    // for ん or begin the な row, and "ka" expands to words that "k" left out.
+    bool Narrowable() const noexcept { return !migemo; }
 };
 MatchSettings MatchSettingsFromConfig() noexcept;
 
@@ -70,6 +79,8 @@ public:
 
 private:
     bool Contains(std::size_t position, std::size_t word) const;
+    // A word's expansion in key: at a word start, or at the key's start.
+    bool MigemoAtWordStart(const std::string& key, std::size_t word) const;
 
     const FolderList& folders_;
     bool everyFolder_ = false;
@@ -78,6 +89,8 @@ private:
     bool scores_ = false;
     std::vector<std::string> words_;
     std::vector<FuzzyPattern> patterns_;  // one per word with "MatchFuzzy"
+    // One per word with "MatchMigemo" (null where nothing expands).
+    std::vector<std::shared_ptr<const MigemoPattern>> migemo_;
     const std::vector<std::string>* pathKeys_ = nullptr;
 };
 
@@ -117,6 +130,14 @@ struct MatchRanges {
     std::vector<ByteRange> path;
 };
 MatchRanges MatchRangesOf(const FolderRecord& record, const char* query, const MatchSettings& settings);
+
+// "MatchMigemo": the compiled expansion of an upper-cased query word (its
+// letters go to C/Migemo in lower case); null while the dictionary is not
+// ready or when it expands to nothing. The last few words are kept: a
+// keystroke and the highlighting of its rows ask for the same ones.
+std::shared_ptr<const MigemoPattern> MigemoPatternOf(const std::string& word);
+// Forgets the kept words (exit, or a dictionary that went away).
+void ForgetMigemoPatterns() noexcept;
 
 // Makes the upper-cased display paths of a list again (with "MatchPath"
 // on). Every showing fills the list unfiltered after its rebuild; that fill

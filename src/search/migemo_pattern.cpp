@@ -12,10 +12,11 @@
 namespace tarnwick {
 namespace {
 
-using Op = MigemoOperators;
+// C/Migemo's escape before some single-byte characters of a word.
+constexpr char kEscape = '\\';
 
 bool IsOperator(char c) noexcept {
-    return c == Op::kOr || c == Op::kNestIn || c == Op::kNestOut || c == Op::kSelectIn || c == Op::kSelectOut;
+    return c == kMigemoOr || c == kMigemoNestIn || c == kMigemoNestOut || c == kMigemoSelectIn || c == kMigemoSelectOut;
 }
 
 unsigned CodeAt(const char* at, std::size_t length) noexcept {
@@ -48,7 +49,7 @@ private:
             if (!Sequence(sequence, depth)) return false;
             if (out.size() + sequence.size() > limit_) return false;
             out.insert(out.end(), std::make_move_iterator(sequence.begin()), std::make_move_iterator(sequence.end()));
-            if (at_ == end_ || *at_ != Op::kOr) return true;
+            if (at_ == end_ || *at_ != kMigemoOr) return true;
             ++at_;
         }
     }
@@ -56,7 +57,7 @@ private:
     bool Sequence(std::vector<std::string>& out, int depth) {
         out.assign(1, std::string());
         std::vector<std::string> item;
-        while (at_ != end_ && *at_ != Op::kOr && *at_ != Op::kNestOut) {
+        while (at_ != end_ && *at_ != kMigemoOr && *at_ != kMigemoNestOut) {
             if (!Item(item, depth)) return false;
             if (item.empty()) continue;
             if (item.size() > 1 && out.size() > limit_ / item.size()) return false;
@@ -72,17 +73,17 @@ private:
 
     bool Item(std::vector<std::string>& out, int depth) {
         const char c = *at_;
-        if (c == Op::kNestIn) {
+        if (c == kMigemoNestIn) {
             ++at_;
-            if (!Alternatives(out, depth + 1) || at_ == end_ || *at_ != Op::kNestOut) return false;
+            if (!Alternatives(out, depth + 1) || at_ == end_ || *at_ != kMigemoNestOut) return false;
             ++at_;
             return true;
         }
-        if (c == Op::kSelectIn) {
+        if (c == kMigemoSelectIn) {
             ++at_;
             out.clear();
             std::string unit;
-            while (at_ != end_ && *at_ != Op::kSelectOut) {
+            while (at_ != end_ && *at_ != kMigemoSelectOut) {
                 if (!Unit(unit)) return false;
                 out.push_back(unit);
             }
@@ -98,7 +99,7 @@ private:
 
     bool Unit(std::string& unit) {
         if (at_ == end_ || IsOperator(*at_)) return false;
-        if (*at_ == Op::kEscape && at_ + 1 != end_ && !IsOperator(at_[1])) ++at_;
+        if (*at_ == kEscape && at_ + 1 != end_ && !IsOperator(at_[1])) ++at_;
         const std::size_t length = std::min(MbcsCharLength(at_), static_cast<std::size_t>(end_ - at_));
         unit.assign(at_, length);
         at_ += length;

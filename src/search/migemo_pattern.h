@@ -1,12 +1,10 @@
 #pragma once
 // "MatchMigemo": a C/Migemo expansion of a romaji query, compiled once per
 // keystroke into a trie of the words it stands for, over whole characters of
-// the code page. The plug-in sets the expansion's operators to control
-// bytes that no folder name holds, so no regular-expression engine is
-// needed: words in alternatives and character classes, nested, one after
-// another.
+// the code page (the operators: migemo_syntax.h).
 
 #include "search/fuzzy_match.h"
+#include "search/migemo_syntax.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,17 +12,6 @@
 #include <vector>
 
 namespace tarnwick {
-
-// The operators the expansion is asked to use (migemo_set_operator), and
-// the escape C/Migemo puts before some single-byte characters.
-struct MigemoOperators {
-    static constexpr char kOr = '\x01';
-    static constexpr char kNestIn = '\x02';
-    static constexpr char kNestOut = '\x03';
-    static constexpr char kSelectIn = '\x04';
-    static constexpr char kSelectOut = '\x05';
-    static constexpr char kEscape = '\\';
-};
 
 // The words of an expansion, upper-cased as search keys are, in a trie.
 class MigemoPattern {

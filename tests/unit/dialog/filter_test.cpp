@@ -2,6 +2,8 @@
 #include "dialog_fixture.h"
 
 #include "search/match.h"
+#include "search/migemo.h"
+#include "support/migemo_support.h"
 
 #include <commctrl.h>
 
@@ -314,6 +316,31 @@ TEST_P(ListModeTest, QueriesTypedForwardAndShortenedGiveTheRowsOfTheQueryTypedWh
         PressKey(VK_ESCAPE);
         tarnwick::DestroySearchDialog();
     }
+}
+
+// "MatchMigemo": until C/Migemo's dictionary is ready a romaji query finds
+// what it spells; when it becomes ready the query shown is filled again, and
+// the characters the expansion matched are drawn highlighted.
+TEST_P(ListModeTest, RomajiRowsComeWhenTheDictionaryBecomesReady) {
+    const std::string dictionary = testing_support::MakeDirs(temp.path(), "dict");
+    migemo_testing::WriteTestDictionary(dictionary);
+    UseIni("[Config]\r\nMatchMigemo=1\r\nHighlightMatches=1\r\nMigemoDll=" +
+           migemo_testing::TestDll(migemo_testing::kOwnVariants[0]) + "\r\nMigemoDict=" + dictionary + "migemo-dict\r\n");
+    NextCatalogue().push_back(Folder("旧受信", "Archive/旧受信"));
+    Open();
+    Type("jushin");
+    EXPECT_EQ(NameList{}, Names());
+    tarnwick::StartMigemo();
+    EXPECT_TRUE(testing_support::PumpUntil([this] { return !Names().empty(); }, 20000));
+    EXPECT_EQ((NameList{"受信箱", "旧受信"}), Names());
+    EXPECT_EQ((std::vector<LPARAM>{0, 6}), ItemData());
+    EXPECT_EQ("jushin", BoxText());
+    const tarnwick::MatchRanges ranges = tarnwick::MatchRangesOf(CurrentCatalogue()[6], "JUSHIN", tarnwick::MatchSettingsFromConfig());
+    EXPECT_EQ((std::vector<tarnwick::ByteRange>{{2, 6}}), ranges.name);
+    // Typed on, each keystroke tests every folder again.
+    PressKey(VK_BACK);
+    EXPECT_EQ((NameList{"受信箱", "旧受信"}), Names());
+    tarnwick::StopMigemo();
 }
 
 // The bar shows every row beyond a page, and none when all fit, after each

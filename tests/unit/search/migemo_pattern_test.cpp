@@ -14,18 +14,17 @@ namespace search_test {
 namespace {
 
 using tarnwick::ByteRange;
-using tarnwick::MigemoOperators;
 using Words = std::vector<std::string>;
 
 std::string Expansion(const std::string& readable) {
     std::string bytes = readable;
     for (char& c : bytes) {
         switch (c) {
-            case '(': c = MigemoOperators::kNestIn; break;
-            case ')': c = MigemoOperators::kNestOut; break;
-            case '|': c = MigemoOperators::kOr; break;
-            case '[': c = MigemoOperators::kSelectIn; break;
-            case ']': c = MigemoOperators::kSelectOut; break;
+            case '(': c = tarnwick::kMigemoNestIn; break;
+            case ')': c = tarnwick::kMigemoNestOut; break;
+            case '|': c = tarnwick::kMigemoOr; break;
+            case '[': c = tarnwick::kMigemoSelectIn; break;
+            case ']': c = tarnwick::kMigemoSelectOut; break;
             default: break;
         }
     }
