@@ -41,16 +41,42 @@ void PrepareModel(const HostOptions& options) {
     }
 }
 
+// C/Migemo as Windows users install it for the plug-in: migemo.dll with its
+// dict\cp932\ folder beside the plug-in. Here the build's test migemo.dll
+// (the 32-bit one of MSVC's convention, as most users have) and Debian's
+// cmigemo-common dictionary, which the set-up installs.
+#if defined(_WIN64)
+constexpr char kMigemoVariant[] = "x86-64";
+#else
+constexpr char kMigemoVariant[] = "i686-stdcall";
+#endif
+constexpr char kMigemoDictionary[] = "Z:\\usr\\share\\cmigemo\\cp932\\";
+
+void InstallMigemoBeside(const std::string& folder) {
+    const std::string library = ExecutableFolder() + "..\\migemo\\" + kMigemoVariant + "\\migemo.dll";
+    CopyFileA(library.c_str(), (folder + "migemo.dll").c_str(), FALSE);
+    CreateDirectoryA((folder + "dict").c_str(), nullptr);
+    CreateDirectoryA((folder + "dict\\cp932").c_str(), nullptr);
+    for (const char* file : {"migemo-dict", "roma2hira.dat", "hira2kata.dat", "han2zen.dat", "zen2han.dat"}) {
+        CopyFileA((std::string(kMigemoDictionary) + file).c_str(), (folder + "dict\\cp932\\" + file).c_str(), FALSE);
+    }
+}
+
 // The scripted session runs its own copy of the plug-in, so that its INI file
 // (written at exit) leaves the user's alone. Its dialog is owned by the
-// client window, so that it stays in front while mails are dragged to it.
+// client window, so that it stays in front while mails are dragged to it;
+// romaji finds Japanese names, and the characters that matched are shown.
 std::string PrepareSessionPlugin(const std::string& shotFolder) {
     const std::string folder = shotFolder + "plugin\\";
     CreateDirectoryA(shotFolder.c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA((ExecutableFolder() + "Tarnwick.dll").c_str(), (folder + "Tarnwick.dll").c_str(), FALSE);
-    DeleteFileA((folder + "Tarnwick.ini").c_str());
-    WritePrivateProfileStringA("Config", "DialogMode", "1", (folder + "Tarnwick.ini").c_str());
+    InstallMigemoBeside(folder);
+    const std::string ini = folder + "Tarnwick.ini";
+    DeleteFileA(ini.c_str());
+    WritePrivateProfileStringA("Config", "DialogMode", "1", ini.c_str());
+    WritePrivateProfileStringA("Config", "HighlightMatches", "1", ini.c_str());
+    WritePrivateProfileStringA("Config", "MatchMigemo", "1", ini.c_str());
     return folder + "Tarnwick.dll";
 }
 

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -20,6 +21,10 @@ constexpr RECT kDialogPlace = {604, 30, 1020, 640};
 // What the session types (lower-case letters only): it finds "Receipts",
 // "Releases", "Reports" and their like.
 constexpr char kQuery[] = "re";
+// The romaji the session types first, and the folder it finds through
+// C/Migemo's dictionary.
+constexpr char kRomajiQuery[] = "jushin";
+constexpr char kRomajiFinds[] = "受信箱";
 
 template <typename Predicate>
 bool WaitFor(Predicate predicate, DWORD milliseconds) {
@@ -112,6 +117,21 @@ HWND VisibleSearchDialog() {
     return search.found;
 }
 
+// The first row whose name is name; -1 for none.
+int RowNamed(HWND list, const char* name) {
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        char text[260] = "";
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        if (std::strcmp(text, name) == 0) return row;
+    }
+    return -1;
+}
+
 std::string LastCallText(const char* function) {
     const std::vector<HostCall> calls = Host().CallsTo(function);
     return calls.empty() ? std::string() : calls.back().text;
@@ -153,6 +173,7 @@ void ScriptedSession::Steps() {
     Shot("1-host");
     ShowToolsMenu();
     if (!OpenDialog()) return;
+    TypeRomaji();
     TypeQuery();
     SortColumn();
     ChooseFolder();
@@ -184,6 +205,21 @@ bool ScriptedSession::OpenDialog() {
     Sleep(kStepPause);
     Shot("3-dialog");
     return true;
+}
+
+// "jushin" in plain letters finds 受信箱 once C/Migemo's dictionary, which
+// loads in the background, is ready; then the box is emptied again.
+void ScriptedSession::TypeRomaji() {
+    for (const char* key = kRomajiQuery; *key; ++key) PressChord({static_cast<WORD>(*key - 'a' + 'A')});
+    HWND list = GetDlgItem(dialog_, kSearchDialogList);
+    const bool found = WaitFor([list] { return RowNamed(list, kRomajiFinds) >= 0; }, 20000);
+    Sleep(kStepPause);
+    Note("romaji_query", kRomajiQuery);
+    Note("romaji_found", found ? "1" : "0");
+    Note("romaji_rows", std::to_string(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+    Shot("3-romaji");
+    for (const char* key = kRomajiQuery; *key; ++key) PressChord({VK_BACK});
+    Sleep(300);
 }
 
 void ScriptedSession::TypeQuery() {

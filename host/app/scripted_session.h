@@ -1,6 +1,7 @@
 #pragma once
 // A short demonstration run by a second thread as a user would: it opens the
-// plug-in's dialog with its shortcut, types a query, sorts a column, chooses
+// plug-in's dialog with its shortcut, types a romaji query that finds a
+// Japanese folder, then a query, sorts a column, chooses
 // a folder and drags a mail onto a row, taking screenshots on the way. What
 // it saw goes to session.log in the shot folder, for the test that runs it.
 
@@ -27,6 +28,7 @@ private:
     void Steps();
     void ShowToolsMenu();
     bool OpenDialog();
+    void TypeRomaji();
     void TypeQuery();
     void SortColumn();
     void ChooseFolder();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the stand-in mail client's scripted session on a fresh sample mailbox
-# and checks what the host received and did: the plug-in's command, the
-# folder chosen in the dialog selected in the host's tree, and the dragged
-# mail moved into the folder of the row it was dropped on.
+# and checks what the host received and did: the plug-in's command, romaji
+# that finds a Japanese folder, the folder chosen in the dialog selected in
+# the host's tree, and the dragged mail moved into the folder of the row it
+# was dropped on.
 # Usage: scripted_session_test.sh path/to/tarnwick_host.exe
 # (TARNWICK_SESSION_TIMEOUT: seconds the session may take, 240 by default)
 set -uo pipefail
@@ -29,6 +30,7 @@ echo "--- session:"; cat "${work}/shots/session.log"
 
 grep -qxF 'BKA_RegisterCommand("フォルダを検索する", 0)' "${calls}" || fail "the menu command was not registered"
 [ "$(value dialog_opened)" = 1 ] || fail "Ctrl+Shift+F did not open the search dialog"
+[ "$(value romaji_found)" = 1 ] || fail "\"$(value romaji_query)\" did not find 受信箱 through C/Migemo"
 [ "$(value rows_after_query)" -gt 0 ] 2>/dev/null || fail "the query left no rows"
 
 chosen="$(value chosen_folder)"
@@ -44,7 +46,7 @@ before="$(value inbox_mails_before)"; after="$(value inbox_mails_after)"
 moved="${work}/data/$(printf '%s' "${target}" | tr '\\' '/')"
 [ "$(ls "${moved}" 2>/dev/null | grep -c '\.eml$')" -ge 1 ] || fail "no mail file arrived in ${moved}"
 
-for shot in 1-host 2-menu 3-dialog 4-filtered 5-sorted 6-chosen 7-dragging 8-dropped; do
+for shot in 1-host 2-menu 3-dialog 3-romaji 4-filtered 5-sorted 6-chosen 7-dragging 8-dropped; do
   [ -s "${work}/shots/${shot}.bmp" ] || fail "screenshot ${shot} missing"
 done
 exit $((failures > 0))

@@ -1,0 +1,201 @@
+// "MatchMigemo": what the dictionary costs to load (off the UI thread) and in
+// private bytes, what a romaji keystroke costs with "VirtualList" 1 against
+// the same keystroke without the key, and what the opening costs with it.
+//
+//   bench_migemo_bench.exe DLL DICT          10,000 and 50,000 folders
+//   bench_migemo_bench.exe DLL DICT 1000     chosen sizes
+//
+// DLL is a migemo.dll for this build's architecture, DICT the CP932
+// dictionary (Debian's cmigemo-common: Z:\usr\share\cmigemo\cp932\migemo-dict).
+#include "bench_support.h"
+#include "catalogue/catalogue.h"
+#include "common/text.h"
+#include "dialog/dialog_state.h"
+#include "dialog/search_dialog.h"
+#include "resource_ids.h"
+#include "search/match.h"
+#include "search/migemo.h"
+#include "binding/config.h"
+#include "binding/host_api.h"
+#include "support/test_support.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using bench::Median;
+using bench::Now;
+
+tarnwick::FolderList g_folders;
+
+tarnwick::FolderList* BenchFolders() noexcept { return &g_folders; }
+void NoRebuild() {}
+HANDLE BenchMutex() noexcept { return tarnwick::FolderListMutex(); }
+
+HWND Dialog() { return tarnwick::DialogState().dialog; }
+HWND List() { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
+HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
+int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+void Settle() { testing_support::PumpMessagesFor(30); }
+
+std::size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    return counters.PrivateUsage;
+}
+
+// Names as a Japanese user's mailbox holds them: kanji, kana and Latin
+// words, numbered, below a hundred parents.
+tarnwick::FolderList MakeFolders(int count) {
+    static const char* const kWords[] = {"受信箱", "送信済み", "会議", "取引先", "日本", "メール", "メルマガ",
+                                         "経理", "開発", "写真", "旅行", "家族", "予定", "請求書", "お知らせ",
+                                         "サポート", "仕事", "総務", "Invoices", "Work", "Plans", "Receipts",
+                                         "大阪支社", "東京本社", "ニュース", "趣味"};
+    constexpr int kWordCount = static_cast<int>(sizeof(kWords) / sizeof(kWords[0]));
+    tarnwick::FolderList folders;
+    folders.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "%s %05d", kWords[(i * 7) % kWordCount], i);
+        char parent[32];
+        std::snprintf(parent, sizeof(parent), "%s%03d", kWords[(i / 100) % kWordCount], i / 100);
+        tarnwick::FolderRecord record;
+        record.name = name;
+        record.searchKey = tarnwick::UpperCaseMbcs(name);
+        record.folderId = "MB1\\" + std::string(parent) + "\\" + name + "\\";
+        record.displayPath = std::string(parent) + "/" + name;
+        folders.push_back(record);
+    }
+    return folders;
+}
+
+// The search box's change to the list repainted, from every folder shown.
+double TimeKeystroke(const char* query) {
+    SetWindowTextA(Box(), "");
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+    UpdateWindow(List());
+    Settle();
+    SetWindowTextA(Box(), query);
+    const double start = Now();
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
+    UpdateWindow(List());
+    const double time = Now() - start;
+    Settle();
+    return time;
+}
+
+// The expansion asked for and compiled, alone (nothing kept from before).
+double TimeExpansion(const char* query, std::size_t& words, std::size_t& bytes) {
+    std::vector<double> runs;
+    const std::string upper = tarnwick::UpperCaseMbcs(query);
+    for (int i = 0; i < 5; ++i) {
+        tarnwick::ForgetMigemoPatterns();
+        const double start = Now();
+        const auto pattern = tarnwick::MigemoPatternOf(upper);
+        runs.push_back(Now() - start);
+        words = pattern ? pattern->WordCount() : 0;
+    }
+    std::string lower = query;
+    bytes = tarnwick::MigemoQuery(lower).size();
+    return Median(runs);
+}
+
+double TimeReshow() {
+    std::vector<double> runs;
+    for (int i = 0; i < 7; ++i) {
+        SendMessageA(Dialog(), WM_CLOSE, 0, 0);
+        Settle();
+        const double start = Now();
+        tarnwick::OpenSearchDialog(nullptr, 0);
+        UpdateWindow(Dialog());
+        runs.push_back(Now() - start);
+        Settle();
+    }
+    return Median(runs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_migemo_bench.exe MIGEMO_DLL DICTIONARY [FOLDERS...]\n");
+        return 2;
+    }
+    tarnwick::HostApi() = tarnwick::CHostApi{};
+    tarnwick::BindHostApiTo(GetModuleHandleA(nullptr));
+    if (!bench::UsePluginResources()) return 1;
+    tarnwick::CreateFolderListMutex();
+    tarnwick::DialogFolderSource() = tarnwick::FolderSource{&BenchFolders, &NoRebuild, &BenchMutex};
+    tarnwick::PluginConfig& config = tarnwick::Config();
+    config.virtualList = 1;
+    config.matchMigemo = 1;
+    config.migemoDll = argv[1];
+    config.migemoDict = argv[2];
+
+    // The dictionary, loaded on its own thread while this one waits.
+    const std::size_t before = PrivateBytes();
+    const double started = Now();
+    tarnwick::StartMigemo();
+    while (!tarnwick::MigemoReady() && Now() - started < 60000) testing_support::PumpMessagesFor(1);
+    const double loaded = Now() - started;
+    if (!tarnwick::MigemoReady()) {
+        std::fprintf(stderr, "the dictionary did not load: %s, %s\n", argv[1], argv[2]);
+        return 1;
+    }
+    std::printf("| dictionary loaded, off the UI thread (ms) | private bytes added (MB) |\n|---:|---:|\n| %.0f | %.1f |\n\n",
+                loaded, static_cast<double>(PrivateBytes() - before) / (1024.0 * 1024.0));
+
+    std::vector<int> sizes;
+    for (int i = 3; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {10000, 50000};
+    const char* queries[] = {"k", "j", "ju", "jus", "jushin", "kaigi", "torihi"};
+    std::printf("| folders | query | words in the expansion | expansion (bytes) | expanded and compiled (ms) | rows "
+                "| keystroke, MatchMigemo 1 (ms) | rows without | keystroke, MatchMigemo 0 (ms) |\n"
+                "|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::string openings;
+    for (int count : sizes) {
+        g_folders = MakeFolders(count);
+        tarnwick::OpenSearchDialog(nullptr, 0);
+        Settle();
+        for (const char* query : queries) {
+            std::vector<double> with, without;
+            int rowsWith = 0, rowsWithout = 0;
+            // In turn, so that a busy machine weighs on both alike.
+            for (int i = 0; i < 7; ++i) {
+                config.matchMigemo = 1;
+                with.push_back(TimeKeystroke(query));
+                rowsWith = RowCount();
+                config.matchMigemo = 0;
+                without.push_back(TimeKeystroke(query));
+                rowsWithout = RowCount();
+            }
+            config.matchMigemo = 1;
+            std::size_t words = 0, bytes = 0;
+            const double expansion = TimeExpansion(query, words, bytes);
+            std::printf("| %d | \"%s\" | %zu | %zu | %.2f | %d | %.1f | %d | %.1f |\n", count, query, words, bytes,
+                        expansion, rowsWith, Median(with), rowsWithout, Median(without));
+            std::fflush(stdout);
+        }
+        config.matchMigemo = 0;
+        const double openWithout = TimeReshow();
+        config.matchMigemo = 1;
+        const double openWith = TimeReshow();
+        char line[128];
+        std::snprintf(line, sizeof(line), "| %d | %.1f | %.1f |\n", count, openWith, openWithout);
+        openings += line;
+        tarnwick::DestroySearchDialog();
+        Settle();
+    }
+    std::printf("\n| folders | OpenSearchDialog, prepared dialog shown again, MatchMigemo 1 (ms) | the same, 0 (ms) |\n"
+                "|---:|---:|---:|\n%s", openings.c_str());
+    tarnwick::StopMigemo();
+    return 0;
+}
