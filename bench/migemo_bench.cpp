@@ -21,10 +21,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,8 @@ HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
 int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 void Settle() { testing_support::PumpMessagesFor(30); }
 
-std::size_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
-    return counters.PrivateUsage;
-}
+// Wine reports no PrivateUsage: the committed private regions, summed.
+std::size_t PrivateBytes() { return testing_support::CountResources().privateBytes; }
 
 // Names as a Japanese user's mailbox holds them: kanji, kana and Latin
 // words, numbered, below a hundred parents.
@@ -84,6 +81,8 @@ double TimeKeystroke(const char* query) {
     UpdateWindow(List());
     Settle();
     SetWindowTextA(Box(), query);
+    // A keystroke asks for a word not asked for before.
+    tarnwick::ForgetMigemoPatterns();
     const double start = Now();
     SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BOX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(Box()));
     UpdateWindow(List());
@@ -105,6 +104,39 @@ double TimeExpansion(const char* query, std::size_t& words, std::size_t& bytes) 
     }
     std::string lower = query;
     bytes = tarnwick::MigemoQuery(lower).size();
+    return Median(runs);
+}
+
+// The parts of an expansion: C/Migemo's answer, and its compilation.
+void TimeExpansionParts(const char* query, double& asked, double& compiled) {
+    std::vector<double> ask, compile;
+    for (int i = 0; i < 5; ++i) {
+        double start = Now();
+        const std::string expansion = tarnwick::MigemoQuery(query);
+        ask.push_back(Now() - start);
+        start = Now();
+        const tarnwick::MigemoPattern pattern(expansion);
+        compile.push_back(Now() - start);
+    }
+    asked = Median(ask);
+    compiled = Median(compile);
+}
+
+// The filter's own work: every record tested and the matches ordered.
+double TimeMatching(const char* query, int& rows) {
+    const std::string upper = tarnwick::UpperCaseMbcs(query);
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        const double start = Now();
+        const tarnwick::QueryMatcher matcher(g_folders, upper.c_str(), tarnwick::MatchSettingsFromConfig());
+        std::vector<tarnwick::RowPosition> positions;
+        for (std::size_t position = 0; position < g_folders.size(); ++position) {
+            if (matcher.Matches(position)) positions.push_back(static_cast<tarnwick::RowPosition>(position));
+        }
+        tarnwick::OrderByRank(matcher, positions, g_folders.size());
+        runs.push_back(Now() - start);
+        rows = static_cast<int>(positions.size());
+    }
     return Median(runs);
 }
 
@@ -153,13 +185,42 @@ int main(int argc, char** argv) {
     std::printf("| dictionary loaded, off the UI thread (ms) | private bytes added (MB) |\n|---:|---:|\n| %.0f | %.1f |\n\n",
                 loaded, static_cast<double>(PrivateBytes() - before) / (1024.0 * 1024.0));
 
+    if (argc >= 4 && std::string(argv[3]) == "--expansions") {
+        // C/Migemo's time for every one- and two-letter query.
+        std::vector<std::pair<double, std::string>> times;
+        const int length = argc >= 5 ? std::atoi(argv[4]) : 2;
+        std::vector<std::string> queries{""};
+        for (int i = 0; i < length; ++i) {
+            std::vector<std::string> longer;
+            for (const std::string& q : queries) {
+                for (char c = 'a'; c <= 'z'; ++c) longer.push_back(q + c);
+                if (i == length - 1) continue;
+            }
+            queries.insert(queries.end(), longer.begin(), longer.end());
+            queries.erase(std::remove_if(queries.begin(), queries.end(), [&](const std::string& q) { return q.size() < static_cast<std::size_t>(i + 1) && i + 1 < length ? false : false; }), queries.end());
+        }
+        std::sort(queries.begin(), queries.end());
+        queries.erase(std::unique(queries.begin(), queries.end()), queries.end());
+        for (const std::string& query : queries) {
+            if (query.empty()) continue;
+            const double start = Now();
+            const std::string expansion = tarnwick::MigemoQuery(query);
+            times.emplace_back(Now() - start, query + " " + std::to_string(expansion.size()));
+        }
+        std::sort(times.rbegin(), times.rend());
+        double total = 0;
+        for (const auto& t : times) total += t.first;
+        std::printf("total %.0f ms\n", total);
+        for (std::size_t i = 0; i < 40 && i < times.size(); ++i) std::printf("%.2f %s\n", times[i].first, times[i].second.c_str());
+        return 0;
+    }
     std::vector<int> sizes;
     for (int i = 3; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {10000, 50000};
     const char* queries[] = {"k", "j", "ju", "jus", "jushin", "kaigi", "torihi"};
-    std::printf("| folders | query | words in the expansion | expansion (bytes) | expanded and compiled (ms) | rows "
-                "| keystroke, MatchMigemo 1 (ms) | rows without | keystroke, MatchMigemo 0 (ms) |\n"
-                "|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| folders | query | words | C/Migemo's answer (bytes) | its time (ms) | compiled (ms) | rows "
+                "| filter alone (ms) | keystroke (ms) | rows, key 0 | filter alone, key 0 (ms) | keystroke, key 0 (ms) |\n"
+                "|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::string openings;
     for (int count : sizes) {
         g_folders = MakeFolders(count);
@@ -177,11 +238,18 @@ int main(int argc, char** argv) {
                 without.push_back(TimeKeystroke(query));
                 rowsWithout = RowCount();
             }
+            int filteredWith = 0, filteredWithout = 0;
+            config.matchMigemo = 0;
+            const double filterWithout = TimeMatching(query, filteredWithout);
             config.matchMigemo = 1;
+            const double filterWith = TimeMatching(query, filteredWith);
             std::size_t words = 0, bytes = 0;
-            const double expansion = TimeExpansion(query, words, bytes);
-            std::printf("| %d | \"%s\" | %zu | %zu | %.2f | %d | %.1f | %d | %.1f |\n", count, query, words, bytes,
-                        expansion, rowsWith, Median(with), rowsWithout, Median(without));
+            TimeExpansion(query, words, bytes);
+            double asked = 0, compiled = 0;
+            TimeExpansionParts(query, asked, compiled);
+            std::printf("| %d | \"%s\" | %zu | %zu | %.2f | %.2f | %d | %.2f | %.1f | %d | %.2f | %.1f |\n", count, query,
+                        words, bytes, asked, compiled, rowsWith, filterWith, Median(with), rowsWithout, filterWithout,
+                        Median(without));
             std::fflush(stdout);
         }
         config.matchMigemo = 0;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace tarnwick {
@@ -33,6 +34,41 @@ struct LoaderControl {
     std::atomic<bool> stopRequested{false};
 };
 
+// C/Migemo takes longest over the shortest queries, the first a user types:
+// for "c", "k" or "s" it goes through every word of a whole row of kana, tens
+// of milliseconds, more than a keystroke may take. The loader asks for
+// those beforehand, from one letter on and below each query that took long,
+// up to three letters, and keeps the answers that took long.
+using MigemoAnswers = std::unordered_map<std::string, std::string>;
+constexpr double kKeptAnswerMilliseconds = 1.0;
+constexpr double kLongerQueriesMilliseconds = 2.0;
+constexpr std::size_t kLongestWarmQuery = 3;
+
+double Milliseconds() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// False when the exit asked the loader to stop meanwhile.
+bool AskBeforehand(const MigemoLibrary& library, const LoaderControl& control, const std::string& prefix,
+                   MigemoAnswers& answers) {
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        if (control.stopRequested) return false;
+        const std::string query = prefix + letter;
+        const double start = Milliseconds();
+        std::string answer = library.Query(query);
+        const double took = Milliseconds() - start;
+        if (took > kKeptAnswerMilliseconds) answers.emplace(query, std::move(answer));
+        if (took > kLongerQueriesMilliseconds && query.size() < kLongestWarmQuery &&
+            !AskBeforehand(library, control, query, answers)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // What the loader hands over. The library is set once, by the loader of
 // this run, and from then on used and destroyed by the user-interface
 // thread only.
@@ -44,6 +80,8 @@ struct MigemoStore {
     // Owned, but not destroyed when the plug-in unloads without an exit:
     // FreeLibrary must not run inside DllMain.
     MigemoLibrary* library = nullptr;
+    // The answers asked for beforehand; set with library.
+    const MigemoAnswers* answers = nullptr;
     HWND listener = nullptr;
     UINT message = 0;
 };
@@ -85,10 +123,13 @@ void LoadMigemo(LoaderArgs& args) {
     if (!paths || args.control->stopRequested) return;
     std::unique_ptr<MigemoLibrary> library = MigemoLibrary::Load(paths->library, paths->dictionary);
     if (!library) return;
+    auto answers = std::make_unique<MigemoAnswers>();
+    if (!AskBeforehand(*library, *args.control, std::string(), *answers)) return;
     {
         ExclusiveLock hold(g_store.lock);
         if (g_store.accepted == args.control.get()) {
             g_store.library = library.release();
+            g_store.answers = answers.release();
             if (g_store.listener && !args.control->stopRequested) {
                 PostMessageA(g_store.listener, g_store.message, 0, 0);
             }
@@ -136,10 +177,12 @@ void StopMigemo(DWORD timeoutMilliseconds) noexcept {
         g_control.reset();
     }
     std::unique_ptr<MigemoLibrary> library;
+    std::unique_ptr<const MigemoAnswers> answers;
     {
         ExclusiveLock hold(g_store.lock);
         g_store.accepted = nullptr;
         library.reset(std::exchange(g_store.library, nullptr));
+        answers.reset(std::exchange(g_store.answers, nullptr));
     }
     // migemo_close and FreeLibrary, on this thread.
     library.reset();
@@ -152,12 +195,16 @@ bool MigemoReady() noexcept {
 
 std::string MigemoQuery(const std::string& query) {
     MigemoLibrary* library = nullptr;
+    const MigemoAnswers* answers = nullptr;
     {
         ExclusiveLock hold(g_store.lock);
         library = g_store.library;
+        answers = g_store.answers;
     }
-    // Only this thread destroys it.
-    return library ? library->Query(query) : std::string();
+    // Only this thread destroys them.
+    if (!library) return std::string();
+    const auto answered = answers->find(query);
+    return answered != answers->end() ? answered->second : library->Query(query);
 }
 
 void SetMigemoListener(HWND window, UINT message) noexcept {

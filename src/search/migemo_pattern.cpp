@@ -175,7 +175,10 @@ void MigemoPattern::Build(const std::vector<std::string>& words) {
         nodes_[i].word = building[i].word;
         for (const auto& child : children) edges_.push_back(Edge{child.first, child.second});
     }
-    for (const auto& child : building[0].children) startsWord_[child.first >> 6] |= std::uint64_t{1} << (child.first & 63);
+    for (const auto& child : building[0].children) {
+        startsWord_[child.first >> 6] |= std::uint64_t{1} << (child.first & 63);
+        firstBytes_[child.first > 0xFF ? child.first >> 8 : child.first] = true;
+    }
 }
 
 std::uint32_t MigemoPattern::ChildOf(std::uint32_t node, unsigned code) const noexcept {
@@ -188,12 +191,16 @@ std::uint32_t MigemoPattern::ChildOf(std::uint32_t node, unsigned code) const no
 
 std::size_t MigemoPattern::MatchLengthAt(const std::string& key, std::size_t at) const noexcept {
     if (Empty() || at >= key.size()) return 0;
+    const std::size_t length = MbcsBytes().CharLength(key.c_str() + at);
+    return LongestFrom(key, at, length, CodeAt(key.c_str() + at, length));
+}
+
+std::size_t MigemoPattern::LongestFrom(const std::string& key, std::size_t at, std::size_t length,
+                                       unsigned code) const noexcept {
+    if (!StartsWord(code)) return 0;
     const MbcsByteClasses& bytes = MbcsBytes();
     const char* text = key.c_str();
-    std::size_t length = bytes.CharLength(text + at);
-    const unsigned first = CodeAt(text + at, length);
-    if (!StartsWord(first)) return 0;
-    std::uint32_t node = ChildOf(0, first);
+    std::uint32_t node = ChildOf(0, code);
     std::size_t longest = 0;
     std::size_t offset = at + length;
     while (node != 0) {
@@ -210,12 +217,17 @@ bool MigemoPattern::Find(const std::string& key, ByteRange& range) const noexcep
     if (Empty()) return false;
     const MbcsByteClasses& bytes = MbcsBytes();
     const char* text = key.c_str();
-    for (std::size_t at = 0; at < key.size(); at += bytes.CharLength(text + at)) {
-        const std::size_t length = MatchLengthAt(key, at);
-        if (length != 0) {
-            range = ByteRange{at, at + length};
-            return true;
+    const std::size_t size = key.size();
+    for (std::size_t at = 0; at < size;) {
+        const std::size_t length = bytes.CharLength(text + at);
+        if (firstBytes_[static_cast<unsigned char>(text[at])]) {
+            const std::size_t found = LongestFrom(key, at, length, CodeAt(text + at, length));
+            if (found != 0) {
+                range = ByteRange{at, at + found};
+                return true;
+            }
         }
+        at += length;
     }
     return false;
 }

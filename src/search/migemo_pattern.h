@@ -45,6 +45,8 @@ private:
     };
     void Build(const std::vector<std::string>& words);
     std::uint32_t ChildOf(std::uint32_t node, unsigned code) const noexcept;
+    // MatchLengthAt for a first character already read.
+    std::size_t LongestFrom(const std::string& key, std::size_t at, std::size_t length, unsigned code) const noexcept;
     bool StartsWord(unsigned code) const noexcept { return (startsWord_[code >> 6] >> (code & 63)) & 1u; }
 
     std::vector<Node> nodes_;
@@ -52,6 +54,9 @@ private:
     // Which characters begin a word, by code: most characters of a key begin
     // none, and this answers them in one look.
     std::vector<std::uint64_t> startsWord_;
+    // The bytes a word's first character begins with: a key is stepped
+    // through at every keystroke, and most of its bytes begin none.
+    bool firstBytes_[256] = {};
     std::size_t words_ = 0;
 };
 
