@@ -4,6 +4,9 @@
 //
 //   bench_migemo_bench.exe DLL DICT          10,000 and 50,000 folders
 //   bench_migemo_bench.exe DLL DICT 1000     chosen sizes
+//   bench_migemo_bench.exe DLL DICT --expansions N
+//                                            C/Migemo's time for every query
+//                                            of up to N letters, slowest first
 //
 // DLL is a migemo.dll for this build's architecture, DICT the CP932
 // dictionary (Debian's cmigemo-common: Z:\usr\share\cmigemo\cp932\migemo-dict).
@@ -188,21 +191,18 @@ int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[3]) == "--expansions") {
         // C/Migemo's time for every one- and two-letter query.
         std::vector<std::pair<double, std::string>> times;
-        const int length = argc >= 5 ? std::atoi(argv[4]) : 2;
-        std::vector<std::string> queries{""};
-        for (int i = 0; i < length; ++i) {
-            std::vector<std::string> longer;
-            for (const std::string& q : queries) {
-                for (char c = 'a'; c <= 'z'; ++c) longer.push_back(q + c);
-                if (i == length - 1) continue;
+        const std::size_t longest = argc >= 5 ? static_cast<std::size_t>(std::atoi(argv[4])) : 2;
+        std::vector<std::string> queries;
+        std::vector<std::string> last{""};
+        for (std::size_t length = 1; length <= longest; ++length) {
+            std::vector<std::string> next;
+            for (const std::string& q : last) {
+                for (char c = 'a'; c <= 'z'; ++c) next.push_back(q + c);
             }
-            queries.insert(queries.end(), longer.begin(), longer.end());
-            queries.erase(std::remove_if(queries.begin(), queries.end(), [&](const std::string& q) { return q.size() < static_cast<std::size_t>(i + 1) && i + 1 < length ? false : false; }), queries.end());
+            queries.insert(queries.end(), next.begin(), next.end());
+            last.swap(next);
         }
-        std::sort(queries.begin(), queries.end());
-        queries.erase(std::unique(queries.begin(), queries.end()), queries.end());
         for (const std::string& query : queries) {
-            if (query.empty()) continue;
             const double start = Now();
             const std::string expansion = tarnwick::MigemoQuery(query);
             times.emplace_back(Now() - start, query + " " + std::to_string(expansion.size()));
