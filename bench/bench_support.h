@@ -4,8 +4,11 @@
 // same rows under WM_SETREDRAW.
 #include "binding/plugin_paths.h"
 #include "catalogue/folder_record.h"
+#include "dialog/dialog_state.h"
+#include "dialog/search_dialog.h"
 #include "host_model.h"
 #include "sample_mailbox.h"
+#include "support/test_support.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -57,6 +60,22 @@ inline int MakeBenchMailbox(const std::string& data, int folderCount) {
     standin::Host().currentMailBox = "MB1\\";
     standin::Host().mailboxDisplayNames["MB1\\"] = "Mailbox/";
     return folders;
+}
+
+// The prepared dialog closed and shown again by a request, until painted;
+// the median of runs.
+inline double TimeReshow(int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        SendMessageA(tarnwick::DialogState().dialog, WM_CLOSE, 0, 0);
+        testing_support::PumpMessagesFor(30);
+        const double start = Now();
+        tarnwick::OpenSearchDialog(nullptr, 0);
+        UpdateWindow(tarnwick::DialogState().dialog);
+        times.push_back(Now() - start);
+        testing_support::PumpMessagesFor(30);
+    }
+    return Median(times);
 }
 
 inline void FillBare(HWND list, const std::vector<const tarnwick::FolderRecord*>& rows) {

@@ -29,6 +29,7 @@
 #include "binding/config.h"
 #include "binding/host_api.h"
 #include "binding/plugin_paths.h"
+#include "support/folder_records.h"
 #include "support/test_support.h"
 
 #include <windows.h>
@@ -53,14 +54,7 @@ tarnwick::FolderList* BenchFolders() noexcept { return &g_folders; }
 void NoRebuild() {}
 HANDLE BenchMutex() noexcept { return tarnwick::FolderListMutex(); }
 
-tarnwick::FolderRecord Record(const std::string& name, const std::string& path) {
-    tarnwick::FolderRecord record;
-    record.name = name;
-    record.searchKey = tarnwick::UpperCaseMbcs(name);
-    record.folderId = "MB1\\" + path + "\\";
-    record.displayPath = path;
-    return record;
-}
+using testing_support::Folder;
 
 // Every name contains "ol"; one in ten "Ten"; five "Rare".
 tarnwick::FolderList MakeFolders(int count) {
@@ -73,7 +67,7 @@ tarnwick::FolderList MakeFolders(int count) {
         if (i % (count / 5) == 1) std::snprintf(name, sizeof(name), "Folder%05d-Rare", i);
         char parent[32];
         std::snprintf(parent, sizeof(parent), "Group%03d", i / 100);
-        folders.push_back(Record(name, std::string(parent) + "/" + name));
+        folders.push_back(Folder(name, std::string(parent) + "/" + name));
     }
     return folders;
 }
@@ -181,18 +175,9 @@ double TimeBaseline(HWND bare, const char* upperQuery) {
 
 double TimeReshow(bool matchKeys) {
     UseMatchKeys(matchKeys);
-    std::vector<double> runs;
-    for (int i = 0; i < 5; ++i) {
-        SendMessageA(Dialog(), WM_CLOSE, 0, 0);
-        Settle();
-        const double start = Now();
-        tarnwick::OpenSearchDialog(nullptr, 0);
-        UpdateWindow(Dialog());
-        runs.push_back(Now() - start);
-        Settle();
-    }
+    const double reshow = bench::TimeReshow(5);
     UseMatchKeys(false);
-    return Median(runs);
+    return reshow;
 }
 
 // The filter's own work, without the list view: every record tested and the
@@ -396,7 +381,7 @@ int RunShow(int seconds, const char* query) {
                               {"Work", "Work"}, {"Plans", "Work/Plans"}, {"plan b", "Work/plan b"},
                               {"Planning 2026", "Work/Projects/Planning 2026"}, {"プラン", "個人/プラン"},
                               {"Archive", "Archive"}, {"Newsletters", "Archive/Newsletters"}};
-    for (const auto& n : names) g_folders.push_back(Record(n[0], n[1]));
+    for (const auto& n : names) g_folders.push_back(Folder(n[0], n[1]));
     if (query) {
         tarnwick::Config().matchFuzzy = tarnwick::Config().highlightMatches = 1;
         tarnwick::Config().matchPath = tarnwick::Config().matchWords = 1;

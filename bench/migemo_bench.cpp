@@ -145,20 +145,6 @@ double TimeMatching(const char* query, int& rows) {
     return Median(runs);
 }
 
-double TimeReshow() {
-    std::vector<double> runs;
-    for (int i = 0; i < 7; ++i) {
-        SendMessageA(Dialog(), WM_CLOSE, 0, 0);
-        Settle();
-        const double start = Now();
-        tarnwick::OpenSearchDialog(nullptr, 0);
-        UpdateWindow(Dialog());
-        runs.push_back(Now() - start);
-        Settle();
-    }
-    return Median(runs);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,9 +243,9 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         config.matchMigemo = 0;
-        const double openWithout = TimeReshow();
+        const double openWithout = bench::TimeReshow(7);
         config.matchMigemo = 1;
-        const double openWith = TimeReshow();
+        const double openWith = bench::TimeReshow(7);
         char line[128];
         std::snprintf(line, sizeof(line), "| %d | %.1f | %.1f |\n", count, openWith, openWithout);
         openings += line;

@@ -11,19 +11,6 @@
 namespace tarnwick {
 namespace {
 
-// A slim lock: the user-interface thread takes it only to copy a pointer,
-// and it needs no destruction when the plug-in unloads.
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
-
 struct SnapshotStore {
     SRWLOCK lock = SRWLOCK_INIT;
     // Only builds over the list of this run publish: a thread that outlived

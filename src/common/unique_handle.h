@@ -103,6 +103,19 @@ using UniqueFile = UniqueHandle<StdioFileTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using HeldMutex = UniqueHandle<HeldMutexTraits>;
 
+// A slim reader/writer lock held exclusively for a scope. Such a lock needs
+// no destruction, so a process-wide one outlives an unload without an exit.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 // Waits for a mutex; the result owns it when the wait obtained it.
 inline HeldMutex WaitForMutex(HANDLE mutex, DWORD milliseconds) noexcept {
     const DWORD got = ::WaitForSingleObject(mutex, milliseconds);

@@ -18,18 +18,6 @@
 namespace tarnwick {
 namespace {
 
-// A slim lock: it needs no destruction when the plug-in unloads.
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
-
 struct LoaderControl {
     std::atomic<bool> stopRequested{false};
 };

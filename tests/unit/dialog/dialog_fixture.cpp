@@ -27,15 +27,6 @@ HANDLE TestMutex() noexcept { return tarnwick::FolderListMutex(); }
 
 }  // namespace
 
-tarnwick::FolderRecord Folder(const std::string& name, const std::string& path) {
-    tarnwick::FolderRecord record;
-    record.name = name;
-    record.searchKey = tarnwick::UpperCaseMbcs(name);
-    record.folderId = "MB1\\" + path + "\\";
-    record.displayPath = path;
-    return record;
-}
-
 tarnwick::FolderList& CurrentCatalogue() { return g_current; }
 tarnwick::FolderList& NextCatalogue() { return g_next; }
 int BuildCount() { return g_builds; }

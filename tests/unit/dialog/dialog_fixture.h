@@ -13,6 +13,7 @@
 #include "binding/config.h"
 #include "binding/host_api.h"
 #include "binding/plugin_paths.h"
+#include "support/folder_records.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ namespace dialog_test {
 
 using Row = std::pair<std::string, std::string>;
 
-tarnwick::FolderRecord Folder(const std::string& name, const std::string& path);
+using testing_support::Folder;
 
 // The catalogue the dialog sees, and the one the next build produces.
 tarnwick::FolderList& CurrentCatalogue();
