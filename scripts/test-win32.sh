@@ -18,7 +18,8 @@
 # where the kernel has no private one) and removed when the script ends.
 # scripts/test.sh runs it after the suite. Extra arguments go to each test
 # program (e.g. --gtest_filter=...). TARNWICK_WIN32_RUN="command" runs that
-# command in the lane's setting instead of the tests.
+# command in the lane's setting instead of the tests; --prepare does all but
+# the tests (the build, the downloads, the root and the prefix).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TARNWICK_WIN32_TESTS_BUILD:-${root}/build-win32-tests}"
@@ -63,7 +64,8 @@ prepare() {
 # The tests run on the DLL that users install: the one in the release zip,
 # checked against its checksum, beside the test programs built here.
 use_packaged_dll() {
-  "${root}/scripts/package.sh" >/dev/null
+  # The test command made it just before (and its suite may be reading it).
+  [ "${TARNWICK_PACKAGE_MADE:-}" = 1 ] || "${root}/scripts/package.sh" >/dev/null
   local zip
   zip="$(ls "${root}"/dist/Tarnwick-*-win32.zip)"
   (cd "$(dirname "${zip}")" && sha256sum --quiet -c "$(basename "${zip}").sha256")
@@ -269,6 +271,12 @@ elif [ "${stage}" = namespace ]; then
 elif [ "${stage}" = machine-table ]; then
   run_emulated machine "$@"
 else
+  verdict=passed
+  if [ "${1:-}" = --prepare ]; then
+    shift
+    export TARNWICK_WIN32_RUN=true
+    verdict=prepared
+  fi
   started=$(date +%s)
   prepare
   note "built in $(seconds_since "${started}") s"
@@ -296,6 +304,6 @@ else
       status=2
     fi
   fi
-  note "$( [ "${status}" -eq 0 ] && echo passed || echo FAILED ) in $(seconds_since "${started}") s in all"
+  note "$( [ "${status}" -eq 0 ] && echo "${verdict}" || echo FAILED ) in $(seconds_since "${started}") s in all"
   exit "${status}"
 fi
