@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite under Wine
-# and a virtual X display, then the 32-bit lane (scripts/test-win32.sh) on
-# the release zip's DLL: the test command fails when either fails. Extra
+# and a virtual X display, and the 32-bit lane (scripts/test-win32.sh) on the
+# release zip's DLL: the test command fails when either fails. Extra
 # arguments go to ctest (e.g. -R catalogue). TARNWICK_SKIP_WIN32=1 leaves
 # the lane out of a quick local run; CI never does.
 set -euo pipefail
@@ -26,29 +26,33 @@ fi
 # while the suite checks it.
 export TARNWICK_PACKAGE_MADE=1
 
-# The lane's build, downloads and prefix go on while the suite runs, below
-# it in priority: the suite's cases mostly wait on windows and timers. The
-# lane's tests come after the suite, alone beside nothing of this run.
-prepare_pid=""
+# The lane runs beside the suite, with its own Wine prefix, wineserver and X
+# display: each mostly waits on windows and timers, and one after the other
+# they would not fit the test command's time. Its build and downloads go
+# below the suite in priority; its output follows the suite's.
+lane_pid=""
 if [ "${skip_win32}" != 1 ]; then
   mkdir -p "${lane_build}"
-  nice -n 10 "${root}/scripts/test-win32.sh" --prepare > "${lane_build}/prepare.log" 2>&1 &
-  prepare_pid=$!
-  trap 'if [ -n "${prepare_pid}" ]; then kill "${prepare_pid}" 2>/dev/null || true; fi' EXIT
+  # A process group of its own, ended with this script however it ends.
+  set -m
+  { nice -n 10 "${root}/scripts/test-win32.sh" --prepare && "${root}/scripts/test-win32.sh"; } \
+    > "${lane_build}/lane.log" 2>&1 &
+  lane_pid=$!
+  set +m
+  trap 'if [ -n "${lane_pid}" ]; then kill -TERM -- "-${lane_pid}" 2>/dev/null || true; fi' EXIT
 fi
 
 suite=0
 "${root}/scripts/with-wine.sh" ctest --test-dir "${TARNWICK_BUILD}" --output-on-failure -j2 "$@" || suite=$?
-if [ -z "${prepare_pid}" ]; then
+if [ -z "${lane_pid}" ]; then
   echo "test: the 32-bit lane was skipped (TARNWICK_SKIP_WIN32=1)"
   exit "${suite}"
 fi
-# The lane runs even after a failed suite: both verdicts in one run.
+echo "test: the 32-bit lane (scripts/test-win32.sh; its output follows once it has ended)"
 lane=0
-wait "${prepare_pid}" || lane=$?
-prepare_pid=""
-cat "${lane_build}/prepare.log"
-if [ "${lane}" -eq 0 ]; then "${root}/scripts/test-win32.sh" || lane=$?; fi
+wait "${lane_pid}" || lane=$?
+lane_pid=""
+cat "${lane_build}/lane.log"
 if [ "${suite}" -ne 0 ] || [ "${lane}" -ne 0 ]; then
   echo "test: FAILED (the suite: exit ${suite}; the 32-bit lane: exit ${lane})" >&2
   exit 1
