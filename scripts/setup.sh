@@ -12,10 +12,13 @@ packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix 
           wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
           locales googletest python3
           cmigemo-common patch xz-utils debian-archive-keyring)
-# Only the 32-bit lane (scripts/test-win32.sh, which passes --win32) runs
-# 32-bit Wine: the suite and the run command need not wait for its i386
-# packages, which a mirror in the middle of a sync cannot always serve.
-win32_packages=(wine32:i386)
+# What only the 32-bit lane (scripts/test-win32.sh, which passes --win32)
+# needs on the machine: the key of the archive it fetches its qemu-i386 and
+# its 32-bit Wine from, into its build folder. Nothing of i386 is installed
+# and no dpkg architecture is added: a mirror in the middle of a sync cannot
+# always serve the i386 indexes, and an architecture added to the machine
+# makes every apt-get update ask for them.
+win32_packages=(debian-archive-keyring)
 if [ "${1:-}" = --win32 ]; then packages+=("${win32_packages[@]}"); fi
 
 sudo_cmd=()
@@ -32,17 +35,17 @@ mapfile -t missing < <(missing_of "${packages[@]}")
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
-  fi
+  # Only the machine's own architecture: a foreign one added earlier (this
+  # set-up once added i386) would have every update ask for its indexes too.
+  native=(-o "APT::Architectures=$(dpkg --print-architecture)")
   # A mirror caught mid-sync fails an index now and then: try again, then
   # install from what did load (apt says so if that is not enough).
   for attempt in 1 2 3; do
-    if "${sudo_cmd[@]}" apt-get update -qq; then break; fi
+    if "${sudo_cmd[@]}" apt-get "${native[@]}" update -qq; then break; fi
     echo "setup: apt-get update failed (attempt ${attempt} of 3)"
     if [ "$attempt" -lt 3 ]; then sleep 20; fi
   done
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get "${native[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # Wine converts file names with the Unix locale's charset: Japanese names

@@ -92,11 +92,15 @@ tarnwick_start_wineserver() {
     mkfifo "${pipe}"
     exec 9<>"${pipe}"
     "${TARNWICK_WINE}" cmd /k <"${pipe}" >/dev/null 2>&1 &
+    tarnwick_session_pid=$!
     return
   fi
   "${TARNWICK_WINE}" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 tarnwick_stop_wineserver() {
+  # A session still starting when a short command has ended would start a
+  # server of its own once this one is gone, and stay: it goes first.
+  if [ -n "${tarnwick_session_pid:-}" ]; then kill -KILL "${tarnwick_session_pid}" 2>/dev/null || true; fi
   wineserver -k >/dev/null 2>&1 </dev/null || true
 }

@@ -16,6 +16,10 @@ fi
 
 tarnwick_prepare_prefix
 tarnwick_start_wineserver
+# Interrupted, the server goes too: a persistent one left behind would turn
+# the next run of this build folder away for a quarter of an hour.
+trap 'tarnwick_stop_wineserver; exit 130' INT
+trap 'tarnwick_stop_wineserver; exit 143' TERM
 status=0
 "$@" || status=$?
 tarnwick_stop_wineserver

@@ -39,6 +39,16 @@ def package_lists():
     return names, on_request
 
 
+# Programs that run the command after their own options: (the number of
+# their arguments before it, their options that take a separate value).
+WRAPPERS = {'timeout': (1, {'-s', '--signal', '-k', '--kill-after'}),
+            'unshare': (0, {'--propagation', '--setgroups', '--map-user', '--map-group', '--map-users',
+                            '--map-groups', '-S', '--setuid', '-G', '--setgid', '-R', '--root', '-w', '--wd'})}
+# Files that the 32-bit lane brings into its build folder instead of the
+# machine, and what in its script fetches them: 32-bit Wine's loader comes
+# with Debian's wine32 for i386 into the lane's private root, and is seen at
+# this path only inside the lane's namespace.
+PRIVATE = {'/usr/lib/wine/wine': ('scripts/test-win32.sh', '"wine32=${version}"')}
 FUNCTIONS = set()  # of every script: one may call what another defined and sourced
 PREFIXES = ('!', 'exec', 'if', 'elif', 'while', 'until', 'then', 'do', 'else', 'command', 'time')
 # What follows these is names and assignments, never a program.
@@ -90,6 +100,7 @@ class Commands:
     def __init__(self):
         self.words = set()
         self.at_command, self.skip_to_separator, self.in_array, self.redirect = True, False, False, False
+        self.wrapper, self.wrapper_arguments, self.option_value = None, 0, False
 
     def feed(self, text):
         text, inner = substitutions(text)
@@ -114,19 +125,35 @@ class Commands:
         elif punctuation:
             self.redirect = '<' in token or '>' in token
             if not self.redirect:
-                self.at_command, self.skip_to_separator = True, False
+                self.at_command, self.skip_to_separator, self.wrapper = True, False, None
         elif self.redirect:
             self.redirect = False
+        elif self.wrapper and not self.skip_to_separator:
+            arguments, valued = WRAPPERS[self.wrapper]
+            if self.option_value:
+                self.option_value = False
+            elif token.startswith('-'):
+                self.option_value = token in valued
+            elif self.wrapper_arguments < arguments:
+                self.wrapper_arguments += 1
+            else:
+                self.wrapper = None
+                self.take_command(token, following)
         elif self.at_command and not self.skip_to_separator:
-            if re.match(r'^\w+=', token) or token in PREFIXES or token.startswith('${sudo'):
-                return
-            elif token in ('for', 'case', 'select') or token in DECLARATIONS:
-                self.skip_to_separator = True
-            elif following.startswith('('):
-                FUNCTIONS.add(token)
-            elif re.match(r'^(/[\w./+-]+|[A-Za-z][\w.+-]*)$', token):
-                self.words.add(token)
-            self.at_command = token == 'timeout'
+            self.take_command(token, following)
+
+    def take_command(self, token, following):
+        if re.match(r'^\w+=', token) or token in PREFIXES or token.startswith('${sudo'):
+            return
+        elif token in ('for', 'case', 'select') or token in DECLARATIONS:
+            self.skip_to_separator = True
+        elif following.startswith('('):
+            FUNCTIONS.add(token)
+        elif re.match(r'^(/[\w./+-]+|[A-Za-z][\w.+-]*)$', token):
+            self.words.add(token)
+        self.at_command = False
+        if token in WRAPPERS:
+            self.wrapper, self.wrapper_arguments, self.option_value = token, 0, False
 
 
 def script_commands(path):
@@ -213,10 +240,21 @@ for toolchain in TOOLCHAINS:
 for program in INDIRECT:
     programs.setdefault(program, 'indirectly')
 
+def fetched_privately(program):
+    """The lane's script that fetches the program into its build folder, or None."""
+    if program not in PRIVATE:
+        return None
+    script, fetch = PRIVATE[program]
+    path = os.path.join(root, script)
+    return script if os.path.isfile(path) and fetch in open(path, encoding='utf-8').read() else None
+
+
 failures = []
 for program, where in sorted(programs.items()):
     found = package_of(program)
-    if found is None and not_installed:
+    if found is None and fetched_privately(program):
+        print('fetched by %s into its build folder: %s (%s)' % (fetched_privately(program), program, where))
+    elif found is None and not_installed:
         print('not checked: %s (%s) is absent; %s not installed yet' % (program, where, ', '.join(not_installed)))
     elif found is None:
         failures.append('%s (%s): no package of this system provides it' % (program, where))

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace testing_support {
@@ -17,11 +18,35 @@ namespace testing_support {
 // plug-in's command.
 HMENU MakeHostMenu();
 
+// [Config] keys a case runs with, written into the plug-in's INI over what
+// the case wrote: "Key=Value" lines. A named row of a table, so that a key
+// (or a variant of one) joins the parameterised cases as one more row.
+struct ConfigKeys {
+    const char* name;  // the case name's suffix
+    const char* keys;
+    // The key is set to a number other than 0.
+    bool On(const char* key) const;
+};
+inline void PrintTo(const ConfigKeys& keys, std::ostream* out) { *out << keys.name; }
+
+// Row 0 and 1 are the two list modes with every other key at its default;
+// the rest combine the keys where a 32-bit build can differ from a 64-bit
+// one (item data, structure sizes, the draw and fill paths), pairwise
+// rather than every combination: each matching key, highlighting,
+// "InstantOpen", "AllMailboxes" and "RecentFolders" in at least one row,
+// with stored and with virtual rows among them.
+inline constexpr ConfigKeys kConfigKeySets[] = {
+    {"Stored", ""},
+    {"Virtual", "VirtualList=1"},
+    {"WordsPathRanked", "MatchWords=1\nMatchPath=1\nRankMatches=1\nHighlightMatches=1\nRecentFolders=5"},
+    {"FuzzyVirtual", "VirtualList=1\nMatchFuzzy=1\nMatchPath=1\nHighlightMatches=1\nAllMailboxes=1"},
+    {"InstantAllRecentVirtual", "VirtualList=1\nInstantOpen=1\nAllMailboxes=1\nRecentFolders=5\nRankMatches=1"},
+};
+
 class PluginHostTest : public ::testing::Test {
 protected:
-    // "VirtualList" for the case, written into the INI when the plug-in is
-    // loaded: 0 leaves the INI as the case wrote it.
-    virtual int ListMode() const { return 0; }
+    // The case's keys, written into the INI when the plug-in is loaded.
+    virtual const char* CaseKeys() const { return ""; }
 
     void SetUp() override;
     void TearDown() override;
@@ -44,15 +69,17 @@ protected:
     standin::LoadedPlugin plugin;
 };
 
-// A fixture's cases once with the list view's stored rows and once with
-// "VirtualList"; instantiate with ListModes() and ListModeName.
+// A fixture's cases once for each row of a key table: ListModes() (the
+// stored and the virtual list) or KeySets() (every row).
 template <typename Fixture>
-class InBothListModes : public Fixture, public ::testing::WithParamInterface<int> {
+class WithConfigKeys : public Fixture, public ::testing::WithParamInterface<ConfigKeys> {
 protected:
-    int ListMode() const override { return this->GetParam(); }
-    bool VirtualRows() const { return this->GetParam() != 0; }
+    const char* CaseKeys() const override { return this->GetParam().keys; }
+    bool KeyOn(const char* key) const { return this->GetParam().On(key); }
+    bool VirtualRows() const { return KeyOn("VirtualList"); }
 };
-inline std::string ListModeName(const ::testing::TestParamInfo<int>& info) { return info.param ? "Virtual" : "Stored"; }
-inline auto ListModes() { return ::testing::Values(0, 1); }
+inline std::string ConfigKeysName(const ::testing::TestParamInfo<ConfigKeys>& info) { return info.param.name; }
+inline auto ListModes() { return ::testing::ValuesIn(kConfigKeySets, kConfigKeySets + 2); }
+inline auto KeySets() { return ::testing::ValuesIn(kConfigKeySets); }
 
 }  // namespace testing_support

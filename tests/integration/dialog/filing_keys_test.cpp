@@ -82,10 +82,12 @@ protected:
 
 }  // namespace
 
-using FilingKeysModes = testing_support::InBothListModes<FilingKeysHostTest>;
-INSTANTIATE_TEST_SUITE_P(ListModes, FilingKeysModes, testing_support::ListModes(), testing_support::ListModeName);
+using FilingKeysKeySets = testing_support::WithConfigKeys<FilingKeysHostTest>;
+INSTANTIATE_TEST_SUITE_P(KeySets, FilingKeysKeySets, testing_support::KeySets(), testing_support::ConfigKeysName);
 
-TEST_P(FilingKeysModes, AltMMovesAndAltCCopiesTheClientsSelectedMailsThenTheClientIsActive) {
+// "filed" lists the one folder under every key set: none selected, Alt+M and
+// Alt+C file into the first row.
+TEST_P(FilingKeysKeySets, AltMMovesAndAltCCopiesTheClientsSelectedMailsThenTheClientIsActive) {
     const std::string inbox = dataFolder + "MB1\\!!!!Inbox\\";
     const std::string filed = dataFolder + "MB1\\Filed\\";
     const int inboxMails = standin::app::CountMails(inbox);
@@ -112,4 +114,7 @@ TEST_P(FilingKeysModes, AltMMovesAndAltCCopiesTheClientsSelectedMailsThenTheClie
     EXPECT_EQ("MB1\\Filed\\", calls[0].text);
     EXPECT_EQ(0, calls[0].number);
     EXPECT_EQ(1, calls[1].number);
+    ExitAndUnload();
+    const bool recent = IniText().find("Recent0=MB1\\Filed\\\r\n") != std::string::npos;
+    EXPECT_EQ(KeyOn("RecentFolders"), recent) << IniText();
 }

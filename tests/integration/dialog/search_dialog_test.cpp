@@ -159,10 +159,12 @@ TEST_F(SearchDialogHostTest, DialogModeMakesTheHostsMainWindowTheOwner) {
     DestroyWindow(main);
 }
 
-using SearchDialogModes = testing_support::InBothListModes<SearchDialogHostTest>;
-INSTANTIATE_TEST_SUITE_P(ListModes, SearchDialogModes, testing_support::ListModes(), testing_support::ListModeName);
+using SearchDialogKeySets = testing_support::WithConfigKeys<SearchDialogHostTest>;
+INSTANTIATE_TEST_SUITE_P(KeySets, SearchDialogKeySets, testing_support::KeySets(), testing_support::ConfigKeysName);
 
-TEST_P(SearchDialogModes, SearchOverRealFoldersOpensTheChosenOne) {
+// Every key set lists the same two folders for "PLAN" (by name, path, word,
+// rank group or score); "AllMailboxes" shows the mailbox's name in the path.
+TEST_P(SearchDialogKeySets, SearchOverRealFoldersOpensTheChosenOne) {
     testing_support::MakeDirs(dataFolder, "MB1\\Work\\Plans");
     testing_support::MakeDirs(dataFolder, "MB1\\Work\\plan b");
     testing_support::MakeDirs(dataFolder, "MB1\\Archive");
@@ -175,9 +177,11 @@ TEST_P(SearchDialogModes, SearchOverRealFoldersOpensTheChosenOne) {
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size()) << (rows.empty() ? "" : rows[0].first);
     const int planB = rows[0].first == "plan b" ? 0 : 1;
+    const std::string mailbox = KeyOn("AllMailboxes") ? "Mailbox/" : "";
     EXPECT_EQ("Plans", rows[1 - planB].first);
+    EXPECT_EQ(mailbox + "Work/Plans", rows[1 - planB].second);
     EXPECT_EQ("plan b", rows[planB].first);
-    EXPECT_EQ("Work/plan b", rows[planB].second);
+    EXPECT_EQ(mailbox + "Work/plan b", rows[planB].second);
     PressKey(VK_TAB);
     SelectRow(planB);
     standin::Host().ClearCalls();
@@ -185,8 +189,12 @@ TEST_P(SearchDialogModes, SearchOverRealFoldersOpensTheChosenOne) {
     const auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("MB1\\Work\\plan b\\", calls[0].text);
+    EXPECT_TRUE(standin::Host().CallsTo("BKA_SetCurrentMailBox").empty()) << "a folder of the current mailbox";
     EXPECT_EQ(0L, testing_support::FaultsSeen());
     ExitAndUnload();
+    // The choice is the most recent folder, with "RecentFolders" only.
+    const bool recent = IniText().find("Recent0=MB1\\Work\\plan b\\\r\n") != std::string::npos;
+    EXPECT_EQ(KeyOn("RecentFolders"), recent) << IniText();
 }
 
 TEST_F(SearchDialogHostTest, ReshowRebuildsTheCatalogue) {
@@ -285,8 +293,8 @@ protected:
     }
 };
 
-using InstantOpenModes = testing_support::InBothListModes<InstantOpenHostTest>;
-INSTANTIATE_TEST_SUITE_P(ListModes, InstantOpenModes, testing_support::ListModes(), testing_support::ListModeName);
+using InstantOpenModes = testing_support::WithConfigKeys<InstantOpenHostTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, InstantOpenModes, testing_support::ListModes(), testing_support::ConfigKeysName);
 
 TEST_P(InstantOpenModes, OpeningShowsTheLastCatalogueAtOnceWhileAHostThatAnswersSlowlyIsAsked) {
     testing_support::MakeDirs(dataFolder, "MB1\\Work");

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -99,12 +100,48 @@ protected:
     HWND box = nullptr;
 };
 
-using DialogDropModes = testing_support::InBothListModes<DialogDropTest>;
-INSTANTIATE_TEST_SUITE_P(ListModes, DialogDropModes, testing_support::ListModes(), testing_support::ListModeName);
+using DialogDropModes = testing_support::WithConfigKeys<DialogDropTest>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DialogDropModes, testing_support::ListModes(), testing_support::ConfigKeysName);
+// The drops themselves under every key set: "plan" lists the same two
+// folders by name, path, word, rank group or score.
+class DialogDropKeySets : public DialogDropModes {
+protected:
+    std::vector<std::string> TypePlan() {
+        opening = RowNames();
+        Type("plan");
+        std::vector<std::string> rows = RowNames();
+        std::vector<std::string> sorted = rows;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ((std::vector<std::string>{"Planning", "Plans"}), sorted);
+        return rows;
+    }
+    // With an empty box again: the folder dropped on first with
+    // "RecentFolders", else the rows as the dialog opened.
+    void ExpectEmptyQueryRowsAfterDropOn(const std::string& folder) {
+        // The query selected and erased with Backspace, as a user would.
+        HWND edit = GetWindow(box, GW_CHILD);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        const LPARAM scan = MapVirtualKeyA(VK_BACK, MAPVK_VK_TO_VSC) << 16;
+        PostMessageA(edit, WM_KEYDOWN, VK_BACK, 1 | scan);
+        PostMessageA(edit, WM_KEYUP, VK_BACK, 1 | scan | 0xC0000000u);
+        PumpMessagesFor(50);
+        ASSERT_EQ(0, GetWindowTextLengthA(box));
+        std::vector<std::string> expected = opening;
+        if (KeyOn("RecentFolders")) {
+            const auto dropped = std::find(expected.begin(), expected.end(), folder);
+            ASSERT_NE(expected.end(), dropped) << folder;
+            expected.erase(dropped);
+            expected.insert(expected.begin(), folder);
+        }
+        EXPECT_EQ(expected, RowNames());
+    }
+    std::vector<std::string> opening;
+};
+INSTANTIATE_TEST_SUITE_P(KeySets, DialogDropKeySets, testing_support::KeySets(), testing_support::ConfigKeysName);
 
-TEST_P(DialogDropModes, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
-    Type("plan");
-    const std::vector<std::string> rows = RowNames();
+TEST_P(DialogDropKeySets, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery) {
+    const std::vector<std::string> rows = TypePlan();
     ASSERT_EQ(2u, rows.size());
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
@@ -126,6 +163,7 @@ TEST_P(DialogDropModes, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuery)
     EXPECT_EQ(rows, RowNames());
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
+    ExpectEmptyQueryRowsAfterDropOn(rows[1]);
 }
 
 // "AllMailboxes": a second mailbox beside the current one.
@@ -159,9 +197,9 @@ protected:
     }
 };
 
-using AllMailboxesDropModes = testing_support::InBothListModes<AllMailboxesDropTest>;
+using AllMailboxesDropModes = testing_support::WithConfigKeys<AllMailboxesDropTest>;
 INSTANTIATE_TEST_SUITE_P(ListModes, AllMailboxesDropModes, testing_support::ListModes(),
-                         testing_support::ListModeName);
+                         testing_support::ConfigKeysName);
 
 TEST_P(AllMailboxesDropModes, DropIntoTheOtherMailboxMovesThereAndChoosingSwitchesTheMailboxFirst) {
     Type("plan");
@@ -229,9 +267,8 @@ private:
     }
 };
 
-TEST_P(DialogDropModes, DropWithCtrlCopiesIntoTheRowsFolder) {
-    Type("plan");
-    const std::vector<std::string> rows = RowNames();
+TEST_P(DialogDropKeySets, DropWithCtrlCopiesIntoTheRowsFolder) {
+    const std::vector<std::string> rows = TypePlan();
     ASSERT_EQ(2u, rows.size());
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
                                          testing_support::MailIndexesBlock(mailList));
@@ -246,6 +283,7 @@ TEST_P(DialogDropModes, DropWithCtrlCopiesIntoTheRowsFolder) {
     ASSERT_EQ(1u, moves.size());
     EXPECT_EQ("MB1\\Work\\" + rows[0] + "\\", moves[0].text);
     EXPECT_EQ(1, moves[0].number);
+    ExpectEmptyQueryRowsAfterDropOn(rows[0]);
 }
 
 }  // namespace
@@ -264,8 +302,8 @@ public:
     }
 };
 
-using DragOutlivesModes = testing_support::InBothListModes<DragOutlivesThePlugin>;
-INSTANTIATE_TEST_SUITE_P(ListModes, DragOutlivesModes, testing_support::ListModes(), testing_support::ListModeName);
+using DragOutlivesModes = testing_support::WithConfigKeys<DragOutlivesThePlugin>;
+INSTANTIATE_TEST_SUITE_P(ListModes, DragOutlivesModes, testing_support::ListModes(), testing_support::ConfigKeysName);
 
 TEST_P(DragOutlivesModes, ExitAndUnloadDuringADragLeaveItToEndWithoutAMove) {
     testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
