@@ -5,6 +5,7 @@
 #include "search/migemo_syntax.h"
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 #include <windows.h>
 
@@ -80,5 +81,20 @@ inline int CountOwnThreads() {
 }
 
 inline bool Loaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }
+
+// C/Migemo as users install it for the plug-in: a migemo.dll (the test build
+// variant) in pluginFolder, the test dictionary in its dict\cp932\.
+inline bool InstallBeside(const std::string& pluginFolder, const std::string& variant) {
+    WriteTestDictionary(testing_support::MakeDirs(pluginFolder, "dict\\cp932"));
+    return CopyFileA(TestDll(variant).c_str(), (pluginFolder + "migemo.dll").c_str(), FALSE) != FALSE;
+}
+
+inline std::string VariantName(const ::testing::TestParamInfo<const char*>& info) {
+    std::string name = info.param;
+    for (char& c : name) {
+        if (c == '-') c = '_';
+    }
+    return name;
+}
 
 }  // namespace migemo_testing

@@ -2,6 +2,7 @@
 // command and shortcut key, a search over real folders, what exit writes,
 // and the "InstantOpen" showing.
 #include "support/drag_support.h"
+#include "support/migemo_support.h"
 #include "support/plugin_fixture.h"
 
 #include <commctrl.h>
@@ -195,6 +196,35 @@ TEST_P(SearchDialogKeySets, SearchOverRealFoldersOpensTheChosenOne) {
     // The choice is the most recent folder, with "RecentFolders" only.
     const bool recent = IniText().find("Recent0=MB1\\Work\\plan b\\\r\n") != std::string::npos;
     EXPECT_EQ(KeyOn("RecentFolders"), recent) << IniText();
+}
+
+// "MatchMigemo" through the shipped DLL with each migemo.dll this build can
+// load (in a 32-bit build both conventions), beside the plug-in as users
+// install it, with owner-data rows and highlighting: romaji finds the
+// Japanese folder once the dictionary is ready, and Enter opens it.
+class RomajiHostTest : public SearchDialogHostTest, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Variants, RomajiHostTest, ::testing::ValuesIn(migemo_testing::kOwnVariants),
+                         migemo_testing::VariantName);
+
+TEST_P(RomajiHostTest, RomajiFindsTheJapaneseFolderAndEnterOpensIt) {
+    testing_support::MakeDirs(dataFolder, "MB1\\受信メモ");
+    testing_support::MakeDirs(dataFolder, "MB1\\Work");
+    ASSERT_TRUE(migemo_testing::InstallBeside(pluginFolder, GetParam()));
+    StartWithMenu("[Config]\r\nUseUpateThread=0\r\nMatchMigemo=1\r\nVirtualList=1\r\nHighlightMatches=1\r\n");
+    ASSERT_TRUE(PressShortcut());
+    Type("jushin");
+    ASSERT_TRUE(testing_support::PumpUntil([this] { return !Rows().empty(); }, 60000)) << "the dictionary never came";
+    EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"受信メモ", "受信メモ"}}), Rows());
+    PressKey(VK_TAB);
+    SelectRow(0);
+    standin::Host().ClearCalls();
+    PressKey(VK_RETURN);
+    const auto calls = standin::Host().CallsTo("BKA_SetCurrentFolder");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("MB1\\受信メモ\\", calls[0].text);
+    EXPECT_EQ(0L, testing_support::FaultsSeen());
+    ExitAndUnload();
+    EXPECT_FALSE(migemo_testing::Loaded(pluginFolder + "migemo.dll"));
 }
 
 TEST_F(SearchDialogHostTest, ReshowRebuildsTheCatalogue) {

@@ -1,6 +1,7 @@
 // Mails dragged with OLE's own drag loop onto the real search dialog of the
 // loaded plug-in.
 #include "support/drag_support.h"
+#include "support/migemo_support.h"
 #include "support/plugin_fixture.h"
 
 #include <commctrl.h>
@@ -31,6 +32,7 @@ protected:
         for (const char* folder : extraFolders) testing_support::MakeDirs(dataFolder, folder);
         standin::Host().mailboxDisplayNames["MB2\\"] = "Work/";
         WriteIni(ini);
+        BeforeStart();
         mainWindow = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         mailList = CreateWindowA("STATIC", "mail list", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         standin::Host().windows[0] = mainWindow;
@@ -77,6 +79,9 @@ protected:
     }
 
     std::vector<std::string> History() const { return testing_support::ComboBoxItems(box); }
+
+    // What a case puts beside the plug-in before it starts.
+    virtual void BeforeStart() {}
 
     bool AnyRowHighlighted() const {
         for (int row = 0; row < ListView_GetItemCount(list); ++row) {
@@ -164,6 +169,34 @@ TEST_P(DialogDropKeySets, DropOnARowOfTheFilteredListMovesThereAndRecordsTheQuer
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(data.mediaHandedOut(), data.mediaReleased());
     ExpectEmptyQueryRowsAfterDropOn(rows[1]);
+}
+
+// "MatchMigemo" with each migemo.dll this build can load (in a 32-bit build
+// both conventions) beside the plug-in: the Japanese folder that romaji
+// found takes the drop.
+class RomajiDropTest : public DialogDropTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    RomajiDropTest() {
+        ini = "[Config]\r\nUseUpateThread=0\r\nMatchMigemo=1\r\nRankMatches=1\r\n";
+        extraFolders = {"MB1\\Work\\受信メモ"};
+    }
+    void BeforeStart() override { ASSERT_TRUE(migemo_testing::InstallBeside(pluginFolder, GetParam())); }
+};
+INSTANTIATE_TEST_SUITE_P(Variants, RomajiDropTest, ::testing::ValuesIn(migemo_testing::kOwnVariants),
+                         migemo_testing::VariantName);
+
+TEST_P(RomajiDropTest, DropOnTheFolderRomajiFoundMovesThere) {
+    Type("jushin");
+    ASSERT_TRUE(testing_support::PumpUntil([this] { return !RowNames().empty(); }, 60000)) << "the dictionary never came";
+    ASSERT_EQ((std::vector<std::string>{"受信箱", "受信メモ"}), RowNames());
+    testing_support::TestDataObject data(testing_support::MailIndexesFormat(),
+                                         testing_support::MailIndexesBlock(mailList));
+    Drag(&data, {testing_support::RowPoint(list, 0), testing_support::RowPoint(list, 1)});
+    PumpMessagesFor(50);
+    const std::vector<standin::HostCall> moves = standin::Host().CallsTo("BKA_MoveSelectedMessages");
+    ASSERT_EQ(1u, moves.size());
+    EXPECT_EQ("MB1\\Work\\受信メモ\\", moves[0].text);
+    EXPECT_EQ(std::vector<std::string>{"jushin"}, History());
 }
 
 // "AllMailboxes": a second mailbox beside the current one.
