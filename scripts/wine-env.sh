@@ -101,6 +101,10 @@ tarnwick_start_wineserver() {
 tarnwick_stop_wineserver() {
   # A session still starting when a short command has ended would start a
   # server of its own once this one is gone, and stay: it goes first.
-  if [ -n "${tarnwick_session_pid:-}" ]; then kill -KILL "${tarnwick_session_pid}" 2>/dev/null || true; fi
+  if [ -n "${tarnwick_session_pid:-}" ]; then
+    kill -KILL "${tarnwick_session_pid}" 2>/dev/null || true
+    # Reaped here, so that the shell reports no killed job.
+    wait "${tarnwick_session_pid}" 2>/dev/null || true
+  fi
   wineserver -k >/dev/null 2>&1 </dev/null || true
 }
