@@ -3,10 +3,12 @@
 // resources, and the baseline, a bare visible list view filled with the
 // same rows under WM_SETREDRAW.
 #include "binding/plugin_paths.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/folder_record.h"
 #include "dialog/dialog_state.h"
 #include "dialog/search_dialog.h"
 #include "host_model.h"
+#include "resource_ids.h"
 #include "sample_mailbox.h"
 #include "support/test_support.h"
 
@@ -62,18 +64,36 @@ inline int MakeBenchMailbox(const std::string& data, int folderCount) {
     return folders;
 }
 
+// The search dialog a benchmark drives, and its controls.
+inline HWND Dialog() { return tarnwick::DialogState().dialog; }
+inline HWND List() { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
+inline HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
+inline int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+inline void Settle() { testing_support::PumpMessagesFor(30); }
+
+// The folders a benchmark's dialog shows: this list, never rebuilt, under
+// the plug-in's folder-list mutex.
+inline tarnwick::FolderList& Folders() {
+    static tarnwick::FolderList folders;
+    return folders;
+}
+inline void ShowBenchFolders() {
+    tarnwick::DialogFolderSource() = tarnwick::FolderSource{[]() noexcept { return &Folders(); }, [] {},
+                                                            []() noexcept { return tarnwick::FolderListMutex(); }};
+}
+
 // The prepared dialog closed and shown again by a request, until painted;
 // the median of runs.
 inline double TimeReshow(int runs) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        SendMessageA(tarnwick::DialogState().dialog, WM_CLOSE, 0, 0);
-        testing_support::PumpMessagesFor(30);
+        SendMessageA(Dialog(), WM_CLOSE, 0, 0);
+        Settle();
         const double start = Now();
         tarnwick::OpenSearchDialog(nullptr, 0);
-        UpdateWindow(tarnwick::DialogState().dialog);
+        UpdateWindow(Dialog());
         times.push_back(Now() - start);
-        testing_support::PumpMessagesFor(30);
+        Settle();
     }
     return Median(times);
 }

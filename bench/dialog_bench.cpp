@@ -48,11 +48,13 @@ using bench::FillBare;
 using bench::Median;
 using bench::Now;
 
-tarnwick::FolderList g_folders;
+using bench::Box;
+using bench::Dialog;
+using bench::List;
+using bench::RowCount;
+using bench::Settle;
 
-tarnwick::FolderList* BenchFolders() noexcept { return &g_folders; }
-void NoRebuild() {}
-HANDLE BenchMutex() noexcept { return tarnwick::FolderListMutex(); }
+tarnwick::FolderList& g_folders = bench::Folders();
 
 using testing_support::Folder;
 
@@ -77,15 +79,11 @@ bool Prepare() {
     tarnwick::BindHostApiTo(GetModuleHandleA(nullptr));
     if (!bench::UsePluginResources()) return false;
     tarnwick::CreateFolderListMutex();
-    tarnwick::DialogFolderSource() = tarnwick::FolderSource{&BenchFolders, &NoRebuild, &BenchMutex};
+    bench::ShowBenchFolders();
     return true;
 }
 
-HWND Dialog() { return tarnwick::DialogState().dialog; }
-HWND List() { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
-HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
 
-void Settle() { testing_support::PumpMessagesFor(30); }
 
 void ShowAll() {
     SetWindowTextA(Box(), "");
@@ -94,7 +92,6 @@ void ShowAll() {
     Settle();
 }
 
-int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
 // Today's filter (every key 0); "MatchWords", "MatchPath" and
 // "RankMatches" 1; "MatchFuzzy" alone; "MatchFuzzy" with "MatchWords" and

@@ -39,17 +39,14 @@ namespace {
 using bench::Median;
 using bench::Now;
 
-tarnwick::FolderList g_folders;
+using bench::Box;
+using bench::Dialog;
+using bench::List;
+using bench::RowCount;
+using bench::Settle;
 
-tarnwick::FolderList* BenchFolders() noexcept { return &g_folders; }
-void NoRebuild() {}
-HANDLE BenchMutex() noexcept { return tarnwick::FolderListMutex(); }
+tarnwick::FolderList& g_folders = bench::Folders();
 
-HWND Dialog() { return tarnwick::DialogState().dialog; }
-HWND List() { return GetDlgItem(Dialog(), IDC_RESULT_LIST); }
-HWND Box() { return GetDlgItem(Dialog(), IDC_SEARCH_BOX); }
-int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
-void Settle() { testing_support::PumpMessagesFor(30); }
 
 // Wine reports no PrivateUsage: the committed private regions, summed.
 std::size_t PrivateBytes() { return testing_support::CountResources().privateBytes; }
@@ -156,7 +153,7 @@ int main(int argc, char** argv) {
     tarnwick::BindHostApiTo(GetModuleHandleA(nullptr));
     if (!bench::UsePluginResources()) return 1;
     tarnwick::CreateFolderListMutex();
-    tarnwick::DialogFolderSource() = tarnwick::FolderSource{&BenchFolders, &NoRebuild, &BenchMutex};
+    bench::ShowBenchFolders();
     tarnwick::PluginConfig& config = tarnwick::Config();
     config.virtualList = 1;
     config.matchMigemo = 1;
