@@ -78,20 +78,32 @@ std::size_t ReadPlaces(const std::string& key, const std::string& cased, unsigne
 
 }  // namespace
 
-int ContiguousScore(const std::string& key, const std::string& cased, ByteRange range) {
+int BestContiguousScore(const std::string& key, const std::string& cased, const std::vector<ByteRange>& runs,
+                        std::size_t* best) {
     std::vector<unsigned> codes(key.size() + 1);
     std::vector<std::size_t> offsets(key.size() + 1);
     std::vector<int> bonuses(key.size() + 1);
     const std::size_t n = ReadPlaces(key, cased, codes.data(), offsets.data(), bonuses.data());
-    int score = 0;
-    int matched = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        if (offsets[j] < range.begin || offsets[j + 1] > range.end) continue;
-        score += S::kMatch + bonuses[j] * (matched == 0 ? S::kFirstQueryCharacterFactor : 1);
-        if (matched > 0) score += S::kAdjacent;
-        ++matched;
+    int bestScore = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        int score = 0;
+        int matched = 0;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (offsets[j] < runs[r].begin || offsets[j + 1] > runs[r].end) continue;
+            score += S::kMatch + bonuses[j] * (matched == 0 ? S::kFirstQueryCharacterFactor : 1);
+            if (matched > 0) score += S::kAdjacent;
+            ++matched;
+        }
+        if (matched > 0 && score > bestScore) {
+            bestScore = score;
+            if (best) *best = r;
+        }
     }
-    return matched > 0 ? score : 0;
+    return bestScore;
+}
+
+int ContiguousScore(const std::string& key, const std::string& cased, ByteRange range) {
+    return BestContiguousScore(key, cased, std::vector<ByteRange>{range}, nullptr);
 }
 
 FuzzyPattern::FuzzyPattern(const std::string& query) {

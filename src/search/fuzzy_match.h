@@ -80,6 +80,10 @@ private:
 // next to each other, as an alignment of a query of those characters would
 // score them; 0 for an empty range.
 int ContiguousScore(const std::string& key, const std::string& cased, ByteRange range);
+// The best of such scores among runs, the key read once; the index of the
+// first best run goes to *best (untouched for none). 0 for no runs.
+int BestContiguousScore(const std::string& key, const std::string& cased, const std::vector<ByteRange>& runs,
+                        std::size_t* best);
 
 // The same as one call: key and cased as above, query upper-cased.
 FuzzyResult FuzzyMatch(const std::string& key, const std::string& cased, const std::string& query);

@@ -90,18 +90,21 @@ std::string LowerCaseAscii(const std::string& text) {
     return lower;
 }
 
-// The best score of a contiguous match of pattern in key; false for none.
-bool BestMigemoScore(const MigemoPattern& pattern, const std::string& key, const std::string& cased, int& score) {
-    bool found = false;
+// The best scoring word of pattern in key, scored as adjacent matched
+// characters, and its score; false for none.
+bool BestMigemoRun(const MigemoPattern& pattern, const std::string& key, const std::string& cased, ByteRange& run,
+                   int& score) {
+    std::vector<ByteRange> runs;
     const MbcsByteClasses& bytes = MbcsBytes();
     for (std::size_t at = 0; at < key.size(); at += bytes.CharLength(key.c_str() + at)) {
         const std::size_t length = pattern.MatchLengthAt(key, at);
-        if (length == 0) continue;
-        const int here = ContiguousScore(key, cased, ByteRange{at, at + length});
-        if (!found || here > score) score = here;
-        found = true;
+        if (length != 0) runs.push_back(ByteRange{at, at + length});
     }
-    return found;
+    if (runs.empty()) return false;
+    std::size_t best = 0;
+    score = BestContiguousScore(key, cased, runs, &best);
+    run = runs[best];
+    return true;
 }
 
 // The better of the fuzzy alignment and the expansion's best match in one
@@ -111,7 +114,8 @@ bool WordScoreIn(const std::string& key, const std::string& cased, const FuzzyPa
     int aligned = 0;
     int expanded = 0;
     const bool byAlignment = fuzzy.Score(key, cased, aligned);
-    const bool byExpansion = migemo && BestMigemoScore(*migemo, key, cased, expanded);
+    ByteRange run;
+    const bool byExpansion = migemo && BestMigemoRun(*migemo, key, cased, run, expanded);
     if (!byAlignment && !byExpansion) return false;
     score = !byExpansion ? aligned : !byAlignment ? expanded : std::max(aligned, expanded);
     return true;
@@ -164,34 +168,26 @@ void AddRange(std::vector<ByteRange>& ranges, ByteRange range) {
 // scoring of the alignment and that word.
 bool WordRanges(const std::string& key, const std::string& cased, const std::string& word, bool fuzzy,
                 const MigemoPattern* migemo, std::vector<ByteRange>& ranges) {
-    ByteRange expanded;
-    const bool byExpansion = migemo && migemo->Find(key, expanded);
     if (fuzzy) {
         const FuzzyResult result = FuzzyMatch(key, cased, word);
+        ByteRange run;
         int expandedScore = 0;
-        if (byExpansion) BestMigemoScore(*migemo, key, cased, expandedScore);
+        const bool byExpansion = migemo && BestMigemoRun(*migemo, key, cased, run, expandedScore);
         if (result.matched && (!byExpansion || result.score >= expandedScore)) {
             for (const ByteRange& r : result.ranges) AddRange(ranges, r);
             return true;
         }
         if (!byExpansion) return false;
-        // The best scoring word, not the leftmost.
-        const MbcsByteClasses& bytes = MbcsBytes();
-        for (std::size_t at = 0; at < key.size(); at += bytes.CharLength(key.c_str() + at)) {
-            const std::size_t length = migemo->MatchLengthAt(key, at);
-            if (length != 0 && ContiguousScore(key, cased, ByteRange{at, at + length}) == expandedScore) {
-                AddRange(ranges, ByteRange{at, at + length});
-                return true;
-            }
-        }
-        return false;
+        AddRange(ranges, run);
+        return true;
     }
     const std::size_t at = MbcsFind(key.c_str(), word.c_str());
     if (at != std::string::npos) {
         AddRange(ranges, ByteRange{at, at + word.size()});
         return true;
     }
-    if (!byExpansion) return false;
+    ByteRange expanded;
+    if (!migemo || !migemo->Find(key, expanded)) return false;
     AddRange(ranges, expanded);
     return true;
 }
